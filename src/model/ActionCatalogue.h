@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The names a step table understands. Names are compared exactly (case
+// matters) everywhere except go-to targets.
+namespace Action {
+inline const QString kDisCharge = QStringLiteral("DisCharge");
+inline const QString kOverDisCharge = QStringLiteral("OverDisCharge");
+inline const QString kCharge = QStringLiteral("Charge");
+inline const QString kCpCharge = QStringLiteral("CP-Charge");
+inline const QString kDcirLow = QStringLiteral("DCIRLow");
+inline const QString kDcirHigh = QStringLiteral("DCIRHigh");
+inline const QString kAcir = QStringLiteral("ACIR");
+inline const QString kSuspend = QStringLiteral("Suspend");
+inline const QString kPlusLoad = QStringLiteral("PlusLoad");
+inline const QString kRampOn = QStringLiteral("RAMP ON");
+inline const QString kRampOff = QStringLiteral("RAMP OFF");
+inline const QString kLoadLevel = QStringLiteral("LoadLevel");
+inline const QString kFor = QStringLiteral("FOR");
+inline const QString kFor2 = QStringLiteral("FOR2");
+inline const QString kLoop = QStringLiteral("LOOP");
+inline const QString kLoop2 = QStringLiteral("LOOP2");
+
+// All sixteen, in catalogue order.
+const QStringList& All();
+bool IsKnown(const QString& name);
+bool IsLoopControl(const QString& name);  // FOR, FOR2, LOOP, LOOP2
+}  // namespace Action
+
+namespace LoadMode {
+inline const QString kCC = QStringLiteral("CC");
+inline const QString kCR = QStringLiteral("CR");
+inline const QString kCV = QStringLiteral("CV");
+inline const QString kCP = QStringLiteral("CP");
+inline const QString kLinCC = QStringLiteral("LINCC");
+
+// "CC", "CR", "CV", "CP": the modes of discharge, DCIR, ACIR and ramp steps.
+const QStringList& Basic();
+// "CC", "LINCC", "CR", "CV", "CP": the modes of load-level steps, in selector order.
+const QStringList& LoadLevel();
+// Unit of a set value in `mode`; load-level steps show "Vrms" for CV.
+QString Unit(const QString& mode, bool loadLevel);
+}  // namespace LoadMode
+
+namespace GoTo {
+inline const QString kNextStep = QStringLiteral("NextStep");
+inline const QString kEndLoop = QStringLiteral("EndLoop");
+inline const QString kEndLoop2 = QStringLiteral("EndLoop2");
+inline const QString kContinue = QStringLiteral("Continue");
+
+// The four named targets in list order.
+const QStringList& Named();
+}  // namespace GoTo
+
+// Counts of unclosed loops over a sequence of action names: level 1 adds one
+// for FOR and takes one for LOOP, level 2 the same for FOR2 and LOOP2. The
+// table is balanced when both end at 0; order and nesting are not checked.
+struct LoopBalance {
+    int level1 = 0;
+    int level2 = 0;
+
+    void Count(const QString& action);
+    bool Balanced() const { return level1 == 0 && level2 == 0; }
+};

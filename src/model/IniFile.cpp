@@ -1,0 +1,224 @@
+#include "IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+QByteArray TrimBlanks(const QByteArray& bytes) {
+    int begin = 0;
+    int end = bytes.size();
+    while (begin < end && IsBlank(bytes[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBlank(bytes[end - 1])) {
+        --end;
+    }
+    return bytes.mid(begin, end - begin);
+}
+
+// "[name]" -> name; a header without its closing bracket takes the rest.
+QByteArray SectionName(const QByteArray& trimmed) {
+    const int close = trimmed.indexOf(']');
+    return TrimBlanks(close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1));
+}
+
+QByteArray Encode(const QString& text) {
+    return text.toUtf8();
+}
+}  // namespace
+
+QString IniFile::DecodeValue(const QByteArray& bytes) {
+    const QString utf8 = QString::fromUtf8(bytes);
+    // Bytes that are not UTF-8 come from an 8-bit code page; keep each byte.
+    if (utf8.contains(QChar::ReplacementCharacter) && !bytes.contains("\xEF\xBF\xBD")) {
+        return QString::fromLatin1(bytes);
+    }
+    return utf8;
+}
+
+IniFile::Line IniFile::ParseLine(const QByteArray& raw) {
+    Line line;
+    line.raw = raw;
+    const QByteArray trimmed = TrimBlanks(raw);
+    if (trimmed.startsWith(';')) {
+        return line;
+    }
+    const int eq = raw.indexOf('=');
+    if (eq <= 0) {
+        return line;
+    }
+    const QByteArray key = TrimBlanks(raw.left(eq));
+    if (key.isEmpty()) {
+        return line;
+    }
+    line.key = DecodeValue(key).toLower();
+    line.valueStart = eq + 1;
+    return line;
+}
+
+void IniFile::AddSection(const QByteArray& header, const QString& lowerName) {
+    Section section;
+    section.header = header;
+    m_sections.push_back(section);
+    if (!m_sectionIndex.contains(lowerName)) {
+        m_sectionIndex.insert(lowerName, m_sections.size() - 1);
+    }
+}
+
+IniFile IniFile::Load(const QString& path) {
+    IniFile ini;
+    ini.m_sections.push_back(Section{});  // lines before the first section
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return ini;
+    }
+    const QByteArray bytes = file.readAll();
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', pos);
+        if (end < 0) {
+            end = bytes.size();
+        }
+        QByteArray raw = bytes.mid(pos, end - pos);
+        pos = end + 1;
+        if (raw.endsWith('\r')) {
+            raw.chop(1);
+        }
+        const QByteArray trimmed = TrimBlanks(raw);
+        if (trimmed.startsWith('[')) {
+            ini.AddSection(raw, DecodeValue(SectionName(trimmed)).toLower());
+            continue;
+        }
+        Section& section = ini.m_sections.last();
+        Line line = ParseLine(raw);
+        if (!line.key.isEmpty() && !section.keyIndex.contains(line.key)) {
+            section.keyIndex.insert(line.key, section.lines.size());
+        }
+        section.lines.push_back(std::move(line));
+    }
+    return ini;
+}
+
+const IniFile::Line* IniFile::FindLine(const QString& section, const QString& key) const {
+    const auto s = m_sectionIndex.constFind(section.toLower());
+    if (s == m_sectionIndex.constEnd()) {
+        return nullptr;
+    }
+    const Section& sec = m_sections[*s];
+    const auto k = sec.keyIndex.constFind(key.toLower());
+    return k == sec.keyIndex.constEnd() ? nullptr : &sec.lines[*k];
+}
+
+bool IniFile::Contains(const QString& section, const QString& key) const {
+    return FindLine(section, key) != nullptr;
+}
+
+QString IniFile::Value(const QString& section, const QString& key, const QString& fallback) const {
+    const Line* line = FindLine(section, key);
+    if (line == nullptr) {
+        return fallback;
+    }
+    return DecodeValue(TrimBlanks(line->raw.mid(line->valueStart))).left(kMaxValueLength);
+}
+
+void IniFile::SetValue(const QString& section, const QString& key, const QString& value) {
+    if (m_sections.isEmpty()) {
+        m_sections.push_back(Section{});
+    }
+    const QString lowerSection = section.toLower();
+    auto s = m_sectionIndex.constFind(lowerSection);
+    if (s == m_sectionIndex.constEnd()) {
+        AddSection("[" + Encode(section) + "]", lowerSection);
+        s = m_sectionIndex.constFind(lowerSection);
+    }
+    Section& sec = m_sections[*s];
+    const QString lowerKey = key.toLower();
+    const auto k = sec.keyIndex.constFind(lowerKey);
+    if (k != sec.keyIndex.constEnd()) {
+        Line& line = sec.lines[*k];
+        const QByteArray stored = TrimBlanks(line.raw.mid(line.valueStart));
+        if (DecodeValue(stored) == value) {
+            return;  // unchanged: keep the stored bytes exactly
+        }
+        line.raw = line.raw.left(line.valueStart) + Encode(value);
+        return;
+    }
+    // New keys go after the section's last non-blank line.
+    int insertAt = sec.lines.size();
+    while (insertAt > 0 && TrimBlanks(sec.lines[insertAt - 1].raw).isEmpty()) {
+        --insertAt;
+    }
+    Line line;
+    line.raw = Encode(key) + "=" + Encode(value);
+    line.key = lowerKey;
+    line.valueStart = Encode(key).size() + 1;
+    sec.lines.insert(insertAt, line);
+    if (insertAt != sec.lines.size() - 1) {
+        for (auto it = sec.keyIndex.begin(); it != sec.keyIndex.end(); ++it) {
+            if (*it >= insertAt) {
+                ++*it;
+            }
+        }
+    }
+    sec.keyIndex.insert(lowerKey, insertAt);
+}
+
+QByteArray IniFile::ToBytes() const {
+    QByteArray out;
+    for (const Section& section : m_sections) {
+        if (!section.header.isNull()) {
+            out += section.header;
+            out += "\r\n";
+        }
+        for (const Line& line : section.lines) {
+            out += line.raw;
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+bool IniFile::Save(const QString& path, QString* error) const {
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error != nullptr) {
+            *error = file.errorString();
+        }
+        return false;
+    }
+    const QByteArray bytes = ToBytes();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error != nullptr) {
+            *error = file.errorString();
+        }
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+QString ReadSetting(const QString& path, const QString& section, const QString& key,
+                    const QString& fallback) {
+    return IniFile::Load(path).Value(section, key, fallback);
+}
+
+bool WriteSetting(const QString& path, const QString& section, const QString& key,
+                  const QString& value, QString* error) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isReadable()) {
+        // Writing over a file we cannot read would lose every other key in it.
+        if (error != nullptr) {
+            *error = QStringLiteral("cannot read %1").arg(path);
+        }
+        return false;
+    }
+    IniFile ini = IniFile::Load(path);
+    ini.SetValue(section, key, value);
+    return ini.Save(path, error);
+}

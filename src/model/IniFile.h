@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+// A private-profile (INI) file held in memory: "[Section]" lines open
+// sections, "key=value" lines follow. Section and key names match without
+// regard to case; the first of duplicate sections or keys wins. Lines that the
+// program does not change (comments, unknown keys, other sections, odd lines)
+// are kept byte for byte and in their order. Files end lines with CR LF when
+// written and read with CR LF or LF.
+class IniFile {
+  public:
+    // Values longer than this are cut when read, as a 255-byte buffer would.
+    static constexpr int kMaxValueLength = 254;
+
+    IniFile() = default;
+
+    // Reads `path`; a missing or unreadable file gives an empty document.
+    static IniFile Load(const QString& path);
+
+    // The value of section/key, or `fallback` when the section or key is
+    // missing. A key present with an empty value gives "".
+    QString Value(const QString& section, const QString& key, const QString& fallback) const;
+    bool Contains(const QString& section, const QString& key) const;
+
+    // Sets section/key, creating the section (at the end of the file) and the
+    // key (after the section's last entry) when missing.
+    void SetValue(const QString& section, const QString& key, const QString& value);
+
+    // Replaces the file atomically (temporary file, then rename); on failure
+    // the old file is left whole and `error` receives the reason.
+    bool Save(const QString& path, QString* error = nullptr) const;
+
+    QByteArray ToBytes() const;
+
+  private:
+    struct Line {
+        QByteArray raw;       // the line as stored, without its line end
+        QString key;          // lower-cased key name; empty for other lines
+        int valueStart = -1;  // byte offset of the value in `raw`
+    };
+    struct Section {
+        QByteArray header;  // raw "[name]" line; empty for the lines before any section
+        QVector<Line> lines;
+        QHash<QString, int> keyIndex;  // lower-cased key -> first line holding it
+    };
+
+    static Line ParseLine(const QByteArray& raw);
+    static QString DecodeValue(const QByteArray& bytes);
+    void AddSection(const QByteArray& header, const QString& lowerName);
+    const Line* FindLine(const QString& section, const QString& key) const;
+
+    QVector<Section> m_sections;
+    QHash<QString, int> m_sectionIndex;  // lower-cased name -> first section with it
+};
+
+// One-shot helpers over a file path.
+QString ReadSetting(const QString& path, const QString& section, const QString& key,
+                    const QString& fallback);
+bool WriteSetting(const QString& path, const QString& section, const QString& key,
+                  const QString& value, QString* error = nullptr);

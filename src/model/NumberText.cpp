@@ -1,0 +1,135 @@
+#include "NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr int kSignificantDigits = 15;
+
+QString TrimFraction(QString text) {
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0'))) {
+            text.chop(1);
+        }
+        if (text.endsWith(QLatin1Char('.'))) {
+            text.chop(1);
+        }
+    }
+    return text;
+}
+
+// Length of the leading numeric part starting at `pos`, 0 when there is none.
+int NumericPrefixLength(const QString& text, int pos) {
+    const int start = pos;
+    const int n = text.size();
+    if (pos < n && (text[pos] == QLatin1Char('+') || text[pos] == QLatin1Char('-'))) {
+        ++pos;
+    }
+    int digits = 0;
+    while (pos < n && text[pos].isDigit() && text[pos].unicode() < 128) {
+        ++pos;
+        ++digits;
+    }
+    if (pos < n && text[pos] == QLatin1Char('.')) {
+        int fraction = 0;
+        int p = pos + 1;
+        while (p < n && text[p].isDigit() && text[p].unicode() < 128) {
+            ++p;
+            ++fraction;
+        }
+        if (digits + fraction > 0) {
+            pos = p;
+            digits += fraction;
+        }
+    }
+    if (digits == 0) {
+        return 0;
+    }
+    if (pos < n && (text[pos] == QLatin1Char('e') || text[pos] == QLatin1Char('E'))) {
+        int p = pos + 1;
+        if (p < n && (text[p] == QLatin1Char('+') || text[p] == QLatin1Char('-'))) {
+            ++p;
+        }
+        int expDigits = 0;
+        while (p < n && text[p].isDigit() && text[p].unicode() < 128) {
+            ++p;
+            ++expDigits;
+        }
+        if (expDigits > 0) {
+            pos = p;
+        }
+    }
+    return pos - start;
+}
+
+int SkipBlanks(const QString& text, int pos) {
+    while (pos < text.size() && (text[pos] == QLatin1Char(' ') || text[pos] == QLatin1Char('\t'))) {
+        ++pos;
+    }
+    return pos;
+}
+}  // namespace
+
+QString NumberText(double value) {
+    if (!std::isfinite(value) || value == 0.0) {
+        return QStringLiteral("0");
+    }
+    QString text = QString::number(value, 'g', kSignificantDigits);
+    if (!text.contains(QLatin1Char('e'))) {
+        return text;
+    }
+    // Very large or very small values: write all digits out, no exponent.
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const int decimals = std::max(0, kSignificantDigits - 1 - exponent);
+    const double rounded = QString::number(value, 'g', kSignificantDigits).toDouble();
+    return TrimFraction(QString::number(rounded, 'f', decimals));
+}
+
+std::optional<double> LeadingNumber(const QString& text) {
+    const int start = SkipBlanks(text, 0);
+    const int length = NumericPrefixLength(text, start);
+    if (length == 0) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const double value = text.mid(start, length).toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+double NumericValue(const QString& text) {
+    return LeadingNumber(text).value_or(0.0);
+}
+
+bool StrictNumber(const QString& text, double* value) {
+    const int start = SkipBlanks(text, 0);
+    const int length = NumericPrefixLength(text, start);
+    if (length == 0 || SkipBlanks(text, start + length) != text.size()) {
+        return false;
+    }
+    bool ok = false;
+    const double parsed = text.mid(start, length).toDouble(&ok);
+    if (!ok || !std::isfinite(parsed)) {
+        return false;
+    }
+    if (value != nullptr) {
+        *value = parsed;
+    }
+    return true;
+}
+
+int RoundedInteger(double value) {
+    if (!std::isfinite(value)) {
+        return 0;
+    }
+    const double clamped = std::clamp(value, static_cast<double>(std::numeric_limits<int>::min()),
+                                      static_cast<double>(std::numeric_limits<int>::max()));
+    return static_cast<int>(std::nearbyint(clamped));
+}
+
+double KeepFourDecimals(double value) {
+    return std::round(value * 10000.0) / 10000.0;
+}

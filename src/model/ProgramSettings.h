@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The program's settings file TRIO.INI and the values read from it at
+// start-up. Only the window's Open/Save (TestFileName01) and the connection
+// panel's OK ("ConnectMode") write it.
+struct ProgramSettings {
+    static constexpr int kMaxActionNames = 20;
+    static constexpr int kMaxLoadModeNames = 6;
+    static constexpr int kMaxHighLowNames = 4;
+
+    QString programFolder;  // no trailing separator
+    QString settingsPath;   // programFolder + "/TRIO.INI"
+    int channelNumber = 1;
+    QString testFilePath;
+    int saveLogFlag = 0;
+    int connectMode = 2;  // channel 1's medium: 0 serial, 1 GPIB, 2 LAN
+    bool lanMode = true;
+    QStringList actionNames;    // "TRIO Mode"
+    QStringList loadModeNames;  // "Load Mode"
+    QStringList highLowNames;   // "HighLow"
+
+    // "TestFileName" + the channel number in two digits.
+    QString TestFileKey() const;
+    // The default test file of the channel: programFolder/TestFile01.INI.
+    QString DefaultTestFilePath() const;
+    // Remembers `path` as the channel's test file in the settings file.
+    bool StoreTestFilePath(const QString& path, QString* error = nullptr);
+};
+
+// Chooses the program folder: `homeArgument` (from --home DIR) when given,
+// else the executable's folder when it holds TRIO.INI or is writable, else
+// the user's application-data folder (created when missing).
+QString ProgramFolder(const QString& homeArgument, const QString& executableFolder);
+
+// Finds "--home DIR" or "--home=DIR" in `arguments`; "" when absent.
+QString HomeArgument(const QStringList& arguments);
+
+// Reads the settings file of `programFolder`.
+ProgramSettings LoadProgramSettings(const QString& programFolder);

@@ -1,0 +1,219 @@
+#include "TestFile.h"
+
+#include <QSet>
+
+#include "ActionCatalogue.h"
+#include "IniFile.h"
+#include "NumberText.h"
+#include "Operator.h"
+
+namespace {
+const QString kOptionSection = QStringLiteral("TestStep Option");
+const QString kTotalStepCountKey = QStringLiteral("TotalStepCount");
+
+const QString kOpenLoopError = QStringLiteral(
+    "Open Error, For - Loop use method have error, Please check it. (System auto addition LOOP "
+    "function at last)");
+const QString kSaveLoopError =
+    QStringLiteral("Save has Error, For - Loop use method have error, Please check it");
+
+struct StepKey {
+    StepField field;
+    const char* fallback;
+    bool commaToPoint;
+};
+// Keys of a step section in the order they are read and written.
+constexpr StepKey kStepKeys[kStepFieldCount] = {{StepField::ActionMode, "0", false},
+                                                {StepField::LoadModeVolt, "0", true},
+                                                {StepField::CurrentValue, "0", true},
+                                                {StepField::StopTime, "0", false},
+                                                {StepField::StopValue, "0", false},
+                                                {StepField::StableTime, "0", false},
+                                                {StepField::StopAH, "0", true},
+                                                {StepField::MeasTime, "1", true},
+                                                {StepField::GoToStep, "NextStep", false},
+                                                {StepField::Frequency, "60", true},
+                                                {StepField::CF, "1.4", true},
+                                                {StepField::PF, "1", true}};
+
+bool IsLoadLevelOnly(StepField field) {
+    return field == StepField::Frequency || field == StepField::CF || field == StepField::PF;
+}
+
+QString StepSection(int step) {
+    return QStringLiteral("Step%1").arg(step);
+}
+
+// A flag option: a whole number, or its default when the text holds none.
+int ReadFlag(const IniFile& ini, const char* key, int fallback) {
+    const auto value = LeadingNumber(ini.Value(kOptionSection, key, QString::number(fallback)));
+    return value ? RoundedInteger(*value) : fallback;
+}
+
+TestOptions ReadOptions(const IniFile& ini) {
+    TestOptions o;
+    o.measureVoltage = ReadFlag(ini, "MeasureVoltage", 1);
+    o.measureCurrent = ReadFlag(ini, "MeasureCurrent", 1);
+    o.measurePower = ReadFlag(ini, "MeasurePower", 1);
+    o.measureResistant = ReadFlag(ini, "MeasureResistant", 0);
+    o.measureKwh = ReadFlag(ini, "MeasureKWH", 1);
+    o.measureCapability = ReadFlag(ini, "MeasureCapability", 1);
+    o.measureAddKwh = ReadFlag(ini, "MeasureAddKWH", 0);
+    o.measureAddCapability = ReadFlag(ini, "MeasureAddCapability", 0);
+    o.measureTemperature = ReadFlag(ini, "MeasureTemperature", 0);
+    o.measureDcv = ReadFlag(ini, "MeasureDCV", 0);
+    o.measureRefVoltage = ReadFlag(ini, "MeasureRefVoltage", 0);
+    o.measureAcirDcir = ReadFlag(ini, "MeasureACIRDCIR", 0);
+    const auto measureTime = LeadingNumber(ini.Value(kOptionSection, "MeasureTime", "0.01"));
+    o.measureTime = KeepFourDecimals(measureTime.value_or(0.01));
+    return o;
+}
+
+void WriteOptions(IniFile& ini, const TestOptions& o) {
+    ini.SetValue(kOptionSection, "MeasureVoltage", QString::number(o.measureVoltage));
+    ini.SetValue(kOptionSection, "MeasureCurrent", QString::number(o.measureCurrent));
+    ini.SetValue(kOptionSection, "MeasurePower", QString::number(o.measurePower));
+    ini.SetValue(kOptionSection, "MeasureResistant", QString::number(o.measureResistant));
+    ini.SetValue(kOptionSection, "MeasureKWH", QString::number(o.measureKwh));
+    ini.SetValue(kOptionSection, "MeasureCapability", QString::number(o.measureCapability));
+    ini.SetValue(kOptionSection, "MeasureTime", NumberText(o.measureTime));
+}
+
+StepTable::Cells CellsOf(const StepRecord& record, bool withLoadLevelFields) {
+    StepTable::Cells cells;
+    for (int f = 0; f < kStepFieldCount; ++f) {
+        if (withLoadLevelFields || !IsLoadLevelOnly(static_cast<StepField>(f))) {
+            cells[static_cast<size_t>(f)] = record.fields[static_cast<size_t>(f)];
+        }
+    }
+    return cells;
+}
+}  // namespace
+
+bool TestOptions::operator==(const TestOptions& other) const {
+    return measureVoltage == other.measureVoltage && measureCurrent == other.measureCurrent &&
+           measurePower == other.measurePower && measureResistant == other.measureResistant &&
+           measureKwh == other.measureKwh && measureCapability == other.measureCapability &&
+           measureAddKwh == other.measureAddKwh &&
+           measureAddCapability == other.measureAddCapability &&
+           measureTemperature == other.measureTemperature && measureDcv == other.measureDcv &&
+           measureRefVoltage == other.measureRefVoltage &&
+           measureAcirDcir == other.measureAcirDcir && measureTime == other.measureTime;
+}
+
+TestDocument::TestDocument(QObject* parent) : QObject(parent) {}
+
+void TestDocument::SetOptions(const TestOptions& options) {
+    if (options == m_options) {
+        return;
+    }
+    m_options = options;
+    emit optionsChanged();
+}
+
+void TestDocument::SetPath(const QString& path) {
+    if (path == m_path) {
+        return;
+    }
+    m_path = path;
+    emit pathChanged(path);
+}
+
+void TestDocument::LoadTestFile(Operator& op) {
+    const IniFile ini = IniFile::Load(m_path);
+    SetOptions(ReadOptions(ini));
+
+    const auto declared = LeadingNumber(ini.Value(kOptionSection, kTotalStepCountKey, "0"));
+    const int declaredCount = declared ? RoundedInteger(*declared) : 0;
+    const int count = qBound(0, declaredCount, StepTable::kMaxSteps);
+
+    QVector<StepTable::Cells> rows;
+    rows.reserve(count + 2);
+    LoopBalance loops;
+    for (int i = 1; i <= count; ++i) {
+        const QString section = StepSection(i);
+        StepRecord record = m_records.Record(i - 1);
+        const QString action = ini.Value(section, StepFieldKeys()[0], kStepKeys[0].fallback);
+        const bool loadLevel = action == Action::kLoadLevel;
+        for (const StepKey& key : kStepKeys) {
+            if (IsLoadLevelOnly(key.field) && !loadLevel) {
+                continue;  // these fields mean nothing outside load-level steps
+            }
+            QString value = ini.Value(section, StepFieldKeys()[static_cast<int>(key.field)],
+                                      QString::fromLatin1(key.fallback));
+            if (key.commaToPoint) {
+                value.replace(QLatin1Char(','), QLatin1Char('.'));
+            }
+            record[key.field] = value;
+        }
+        loops.Count(action);
+        m_records.SetRecord(i - 1, record);
+        rows.push_back(CellsOf(record, loadLevel));
+    }
+
+    // Close loops the file left open, inner level first.
+    const auto appendStep = [&](const QString& action) {
+        StepRecord record;
+        record[StepField::ActionMode] = action;
+        m_records.SetRecord(rows.size(), record);
+        rows.push_back(CellsOf(record, false));
+    };
+    for (int k = 0; k < loops.level2; ++k) {
+        appendStep(Action::kLoop2);
+    }
+    for (int k = 0; k < loops.level1; ++k) {
+        appendStep(Action::kLoop);
+    }
+
+    m_table.ReplaceAll(rows);
+    m_totalStepCount = rows.size();
+    emit loaded();
+
+    if (declaredCount > StepTable::kMaxSteps) {
+        op.ShowMessage(QStringLiteral("Test file holds %1 steps; only the first %2 were loaded.")
+                           .arg(declaredCount)
+                           .arg(StepTable::kMaxSteps));
+    }
+    if (!loops.Balanced()) {
+        op.ShowMessage(kOpenLoopError);
+    }
+}
+
+bool TestDocument::SaveTestFile(Operator& op, QString* error) {
+    IniFile ini = IniFile::Load(m_path);
+    WriteOptions(ini, m_options);
+    m_totalStepCount = m_table.StepCount();
+    ini.SetValue(kOptionSection, kTotalStepCountKey, QString::number(m_totalStepCount));
+
+    LoopBalance loops;
+    for (int i = 1; i <= m_totalStepCount; ++i) {
+        const QString section = StepSection(i);
+        StepRecord record;
+        for (int column = StepColumn::ActionMode; column <= StepColumn::Frequency; ++column) {
+            record[FieldOfColumn(column)] = m_table.Cell(i, column);
+        }
+        // Crest and power factor mean something only in constant-current mode.
+        if (record[StepField::LoadModeVolt] == LoadMode::kCC) {
+            record[StepField::CF] = m_table.Cell(i, StepColumn::CF);
+            record[StepField::PF] = m_table.Cell(i, StepColumn::PF);
+        }
+        for (int f = 0; f < kStepFieldCount; ++f) {
+            ini.SetValue(section, StepFieldKeys()[f], record.fields[static_cast<size_t>(f)]);
+        }
+        loops.Count(record[StepField::ActionMode]);
+        m_records.SetRecord(i - 1, record);
+    }
+
+    QString reason;
+    if (!ini.Save(m_path, &reason)) {
+        op.ShowMessage(QStringLiteral("Cannot save the test file %1: %2").arg(m_path, reason));
+        if (error != nullptr) {
+            *error = reason;
+        }
+        return false;
+    }
+    if (!loops.Balanced()) {
+        op.ShowMessage(kSaveLoopError);
+    }
+    return true;
+}
