@@ -1,0 +1,158 @@
+#include "StepLimits.h"
+
+#include <cmath>
+#include <optional>
+
+#include "ActionCatalogue.h"
+#include "NumberText.h"
+
+namespace {
+struct LimitRule {
+    double minimum;
+    double maximum;
+    const char* message;
+    const char* resetText;
+};
+
+constexpr LimitRule kCurrentRule{0, 112.5, "Load Level must 0 ~ 112.5(A) !", "0"};
+constexpr LimitRule kResistanceRule{0.533, 10666, "Load Level must 0.533 ~ 10666(ohm) !", "0.533"};
+constexpr LimitRule kVoltageRule{50, 350, "Load Level must 50 ~ 350(Vrms) !", "50"};
+constexpr LimitRule kPowerRule{0, 15000, "Load Level must 0 ~ 15000(W) !", "0"};
+constexpr LimitRule kDwellRule{0, 86400, "Dwell Time must 0 ~ 86400 !", nullptr};
+constexpr LimitRule kMeasureRule{0.1, 86400, "Load Level Meas Time must 0.1 ~ 86400 !", "0.1"};
+constexpr LimitRule kFrequencyRule{40, 440, "Frequency must 40 ~ 440!", "40"};
+
+const QString kModeError = QStringLiteral("Load Mode ERROR !");
+
+const LimitRule* LoadValueRule(const QString& mode) {
+    if (mode == LoadMode::kCC || mode == LoadMode::kLinCC) {
+        return &kCurrentRule;
+    }
+    if (mode == LoadMode::kCR) {
+        return &kResistanceRule;
+    }
+    if (mode == LoadMode::kCV) {
+        return &kVoltageRule;
+    }
+    if (mode == LoadMode::kCP) {
+        return &kPowerRule;
+    }
+    return nullptr;
+}
+
+// A box that holds no number is as wrong as one out of range.
+bool Passes(const QString& text, const LimitRule& rule) {
+    const std::optional<double> value = LeadingNumber(DecimalPointText(text));
+    return value && *value >= rule.minimum && *value <= rule.maximum;
+}
+
+class LoadLevelChecker {
+  public:
+    explicit LoadLevelChecker(const LoadLevelEntries& entries) {
+        m_result.corrected = entries;
+        m_result.corrected.loadValue = DecimalPointText(entries.loadValue);
+    }
+
+    // Tests `text`; on failure reports, resets the box when the rule says how
+    // and asks for the focus.
+    void Test(QString& text, const LimitRule& rule, LoadLevelFocus focus) {
+        if (Passes(text, rule)) {
+            return;
+        }
+        Fail(QString::fromLatin1(rule.message), focus);
+        if (rule.resetText != nullptr) {
+            text = QString::fromLatin1(rule.resetText);
+        }
+    }
+
+    void Fail(const QString& message, LoadLevelFocus focus) {
+        m_result.valid = false;
+        m_result.messages << message;
+        if (focus != LoadLevelFocus::None) {
+            m_result.focus = focus;
+        }
+    }
+
+    LoadLevelCheck& Result() { return m_result; }
+
+  private:
+    LoadLevelCheck m_result;
+};
+}  // namespace
+
+QString MinutesSecondsToSeconds(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() < 2) {
+        return text;
+    }
+    const double minutes = EntryValue(parts[0]);
+    const double seconds = EntryValue(parts[1]);
+    return NumberText(KeepFourDecimals(minutes * 60.0 + seconds));
+}
+
+QString SecondsAsClock(double seconds) {
+    if (!std::isfinite(seconds)) {
+        return QStringLiteral("0:00:00");
+    }
+    const QString sign = seconds < 0 ? QStringLiteral("-") : QString();
+    const double total = KeepFourDecimals(std::fabs(seconds));
+    const double wholeSeconds = std::floor(total);
+    const qint64 whole = static_cast<qint64>(wholeSeconds);
+    const double fraction = KeepFourDecimals(total - wholeSeconds);
+    QString secondsText = QStringLiteral("%1").arg(whole % 60, 2, 10, QLatin1Char('0'));
+    if (fraction > 0) {
+        // "0.5" -> ".5", keeping the shortest form of the fraction.
+        secondsText += NumberText(fraction).mid(1);
+    }
+    return QStringLiteral("%1%2:%3:%4")
+        .arg(sign)
+        .arg(whole / 3600)
+        .arg((whole / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(secondsText);
+}
+
+QString MillisecondsAsSecondsText(const QString& millisecondsText) {
+    return NumberText(NumericValue(millisecondsText) / 1000.0) + QStringLiteral(" Second");
+}
+
+QString DecimalPointText(const QString& text) {
+    if (text.contains(QLatin1Char('.')) || text.count(QLatin1Char(',')) != 1) {
+        return text;
+    }
+    QString pointed = text;
+    pointed.replace(QLatin1Char(','), QLatin1Char('.'));
+    return pointed;
+}
+
+double EntryValue(const QString& text) {
+    return NumericValue(DecimalPointText(text));
+}
+
+QString ClampEntry(const QString& text, const EntryRange& range) {
+    const double value = EntryValue(text);
+    if (value < range.minimum) {
+        return QString::fromLatin1(range.minimumText);
+    }
+    if (value > range.maximum) {
+        return QString::fromLatin1(range.maximumText);
+    }
+    return text;
+}
+
+LoadLevelCheck CheckLoadLevel(const LoadLevelEntries& entries) {
+    LoadLevelChecker checker(entries);
+    LoadLevelEntries& boxes = checker.Result().corrected;
+    const QString& mode = entries.mode;
+    if (const LimitRule* rule = LoadValueRule(mode)) {
+        checker.Test(boxes.loadValue, *rule, LoadLevelFocus::LoadValue);
+        // Only the current modes limit the dwell time.
+        if (mode == LoadMode::kCC || mode == LoadMode::kLinCC) {
+            checker.Test(boxes.dwellTime, kDwellRule, LoadLevelFocus::DwellTime);
+        }
+    } else {
+        checker.Fail(kModeError, LoadLevelFocus::None);
+    }
+    checker.Test(boxes.measureTime, kMeasureRule, LoadLevelFocus::LoadValue);
+    checker.Test(boxes.frequency, kFrequencyRule, LoadLevelFocus::LoadValue);
+    return checker.Result();
+}
