@@ -1,7 +1,6 @@
 #include "IniFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -21,14 +20,35 @@ QByteArray TrimBlanks(const QByteArray& bytes) {
     return bytes.mid(begin, end - begin);
 }
 
+// The first character that is not a blank, or 0 for a blank line. Cheaper
+// than trimming for the many lines that only need to be classified.
+char FirstNonBlank(const QByteArray& bytes) {
+    for (const char c : bytes) {
+        if (!IsBlank(c)) {
+            return c;
+        }
+    }
+    return '\0';
+}
+
 // "[name]" -> name; a header without its closing bracket takes the rest.
 QByteArray SectionName(const QByteArray& trimmed) {
     const int close = trimmed.indexOf(']');
     return TrimBlanks(close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1));
 }
 
+const QByteArray kUtf8ByteOrderMark("\xEF\xBB\xBF");
+
 QByteArray Encode(const QString& text) {
     return text.toUtf8();
+}
+
+// A value is one line of the file: a line break in it would end the line and
+// let the rest be read as keys or sections of its own.
+QByteArray EncodeValue(QString value) {
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return Encode(value);
 }
 }  // namespace
 
@@ -44,8 +64,7 @@ QString IniFile::DecodeValue(const QByteArray& bytes) {
 IniFile::Line IniFile::ParseLine(const QByteArray& raw) {
     Line line;
     line.raw = raw;
-    const QByteArray trimmed = TrimBlanks(raw);
-    if (trimmed.startsWith(';')) {
+    if (FirstNonBlank(raw) == ';') {
         return line;
     }
     const int eq = raw.indexOf('=');
@@ -72,13 +91,38 @@ void IniFile::AddSection(const QByteArray& header, const QString& lowerName) {
 
 IniFile IniFile::Load(const QString& path) {
     IniFile ini;
-    ini.m_sections.push_back(Section{});  // lines before the first section
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return ini;
+    if (!LoadForUpdate(path, &ini)) {
+        return FromBytes(QByteArray());
     }
-    const QByteArray bytes = file.readAll();
+    return ini;
+}
+
+bool IniFile::LoadForUpdate(const QString& path, IniFile* ini, QString* error) {
+    QFile file(path);
+    if (!file.exists()) {
+        *ini = FromBytes(QByteArray());
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error != nullptr) {
+            *error = file.errorString();
+        }
+        return false;
+    }
+    *ini = FromBytes(file.readAll());
+    return true;
+}
+
+IniFile IniFile::FromBytes(const QByteArray& bytes) {
+    IniFile ini;
+    ini.m_sections.push_back(Section{});  // lines before the first section
     qsizetype pos = 0;
+    // Editors on the desktop often start a file with a byte order mark; left
+    // in place it would hide the first section header.
+    if (bytes.startsWith(kUtf8ByteOrderMark)) {
+        ini.m_byteOrderMark = true;
+        pos = kUtf8ByteOrderMark.size();
+    }
     while (pos < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', pos);
         if (end < 0) {
@@ -89,9 +133,8 @@ IniFile IniFile::Load(const QString& path) {
         if (raw.endsWith('\r')) {
             raw.chop(1);
         }
-        const QByteArray trimmed = TrimBlanks(raw);
-        if (trimmed.startsWith('[')) {
-            ini.AddSection(raw, DecodeValue(SectionName(trimmed)).toLower());
+        if (FirstNonBlank(raw) == '[') {
+            ini.AddSection(raw, DecodeValue(SectionName(TrimBlanks(raw))).toLower());
             continue;
         }
         Section& section = ini.m_sections.last();
@@ -145,7 +188,7 @@ void IniFile::SetValue(const QString& section, const QString& key, const QString
         if (DecodeValue(stored) == value) {
             return;  // unchanged: keep the stored bytes exactly
         }
-        line.raw = line.raw.left(line.valueStart) + Encode(value);
+        line.raw = line.raw.left(line.valueStart) + EncodeValue(value);
         return;
     }
     // New keys go after the section's last non-blank line.
@@ -154,7 +197,7 @@ void IniFile::SetValue(const QString& section, const QString& key, const QString
         --insertAt;
     }
     Line line;
-    line.raw = Encode(key) + "=" + Encode(value);
+    line.raw = Encode(key) + "=" + EncodeValue(value);
     line.key = lowerKey;
     line.valueStart = Encode(key).size() + 1;
     sec.lines.insert(insertAt, line);
@@ -170,6 +213,9 @@ void IniFile::SetValue(const QString& section, const QString& key, const QString
 
 QByteArray IniFile::ToBytes() const {
     QByteArray out;
+    if (m_byteOrderMark) {
+        out += kUtf8ByteOrderMark;
+    }
     for (const Section& section : m_sections) {
         if (!section.header.isNull()) {
             out += section.header;
@@ -210,15 +256,10 @@ QString ReadSetting(const QString& path, const QString& section, const QString& 
 
 bool WriteSetting(const QString& path, const QString& section, const QString& key,
                   const QString& value, QString* error) {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isReadable()) {
-        // Writing over a file we cannot read would lose every other key in it.
-        if (error != nullptr) {
-            *error = QStringLiteral("cannot read %1").arg(path);
-        }
+    IniFile ini;
+    if (!IniFile::LoadForUpdate(path, &ini, error)) {
         return false;
     }
-    IniFile ini = IniFile::Load(path);
     ini.SetValue(section, key, value);
     return ini.Save(path, error);
 }

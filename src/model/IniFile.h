@@ -20,6 +20,12 @@ class IniFile {
 
     // Reads `path`; a missing or unreadable file gives an empty document.
     static IniFile Load(const QString& path);
+    // Reads `path` before changing it: a missing file gives an empty document,
+    // but a file that exists and cannot be read fails with the reason in
+    // `error`, so that a save cannot drop the keys it never saw.
+    static bool LoadForUpdate(const QString& path, IniFile* ini, QString* error = nullptr);
+    // Parses the bytes of a file.
+    static IniFile FromBytes(const QByteArray& bytes);
 
     // The value of section/key, or `fallback` when the section or key is
     // missing. A key present with an empty value gives "".
@@ -27,7 +33,8 @@ class IniFile {
     bool Contains(const QString& section, const QString& key) const;
 
     // Sets section/key, creating the section (at the end of the file) and the
-    // key (after the section's last entry) when missing.
+    // key (after the section's last entry) when missing. Line breaks in
+    // `value` are stored as blanks: a value is one line.
     void SetValue(const QString& section, const QString& key, const QString& value);
 
     // Replaces the file atomically (temporary file, then rename); on failure
@@ -54,6 +61,7 @@ class IniFile {
     const Line* FindLine(const QString& section, const QString& key) const;
 
     QVector<Section> m_sections;
+    bool m_byteOrderMark = false;        // the file began with a UTF-8 BOM; kept on write
     QHash<QString, int> m_sectionIndex;  // lower-cased name -> first section with it
 };
 

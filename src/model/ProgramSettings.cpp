@@ -15,6 +15,15 @@ QString JoinPath(const QString& folder, const QString& name) {
     return QDir::toNativeSeparators(QDir(folder).filePath(name));
 }
 
+// A relative test file name lives in the program folder, so that a program
+// folder can be moved or copied as a whole. An empty name stays empty.
+QString ResolveAgainst(const QString& folder, const QString& path) {
+    if (path.isEmpty() || QDir::isAbsolutePath(path)) {
+        return path;
+    }
+    return JoinPath(folder, path);
+}
+
 // A "Total" key and its numbered entries ("001", "002", ...), at most `limit`.
 QStringList ReadNameList(const IniFile& ini, const QString& section, int limit) {
     const int total =
@@ -78,7 +87,8 @@ ProgramSettings LoadProgramSettings(const QString& programFolder) {
     s.settingsPath = JoinPath(programFolder, kSettingsFileName);
     s.channelNumber = 1;
     const IniFile ini = IniFile::Load(s.settingsPath);
-    s.testFilePath = ini.Value(kTrio, s.TestFileKey(), s.DefaultTestFilePath());
+    s.testFilePath =
+        ResolveAgainst(programFolder, ini.Value(kTrio, s.TestFileKey(), s.DefaultTestFilePath()));
     s.saveLogFlag = RoundedInteger(NumericValue(ini.Value(kTrio, "SaveLogFileFlag", "0")));
     const int mode = RoundedInteger(NumericValue(ini.Value(kTrio, "ConnectMode", "2")));
     // A medium outside the three known ones falls back to LAN.

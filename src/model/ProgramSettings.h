@@ -14,7 +14,7 @@ struct ProgramSettings {
     QString programFolder;  // no trailing separator
     QString settingsPath;   // programFolder + "/TRIO.INI"
     int channelNumber = 1;
-    QString testFilePath;
+    QString testFilePath;  // a relative stored name is taken from programFolder
     int saveLogFlag = 0;
     int connectMode = 2;  // channel 1's medium: 0 serial, 1 GPIB, 2 LAN
     bool lanMode = true;

@@ -120,7 +120,12 @@ void TestDocument::SetPath(const QString& path) {
 }
 
 void TestDocument::LoadTestFile(Operator& op) {
-    const IniFile ini = IniFile::Load(m_path);
+    IniFile ini;
+    QString readError;
+    if (!IniFile::LoadForUpdate(m_path, &ini, &readError)) {
+        // Loads as a missing file would; a later save refuses to replace it.
+        op.ShowMessage(QStringLiteral("Cannot read the test file %1: %2").arg(m_path, readError));
+    }
     SetOptions(ReadOptions(ini));
 
     const auto declared = LeadingNumber(ini.Value(kOptionSection, kTotalStepCountKey, "0"));
@@ -151,8 +156,12 @@ void TestDocument::LoadTestFile(Operator& op) {
         rows.push_back(CellsOf(record, loadLevel));
     }
 
-    // Close loops the file left open, inner level first.
+    // Close loops the file left open, inner level first, as far as the table
+    // has room: the table and the records never hold more than kMaxSteps.
     const auto appendStep = [&](const QString& action) {
+        if (rows.size() >= StepTable::kMaxSteps) {
+            return;
+        }
         StepRecord record;
         record[StepField::ActionMode] = action;
         m_records.SetRecord(rows.size(), record);
@@ -180,7 +189,13 @@ void TestDocument::LoadTestFile(Operator& op) {
 }
 
 bool TestDocument::SaveTestFile(Operator& op, QString* error) {
-    IniFile ini = IniFile::Load(m_path);
+    IniFile ini;
+    QString reason;
+    // A file we cannot read is not replaced: its connection section and the
+    // keys we never write would be lost.
+    if (!IniFile::LoadForUpdate(m_path, &ini, &reason)) {
+        return ReportSaveFailure(op, reason, error);
+    }
     WriteOptions(ini, m_options);
     m_totalStepCount = m_table.StepCount();
     ini.SetValue(kOptionSection, kTotalStepCountKey, QString::number(m_totalStepCount));
@@ -204,16 +219,19 @@ bool TestDocument::SaveTestFile(Operator& op, QString* error) {
         m_records.SetRecord(i - 1, record);
     }
 
-    QString reason;
     if (!ini.Save(m_path, &reason)) {
-        op.ShowMessage(QStringLiteral("Cannot save the test file %1: %2").arg(m_path, reason));
-        if (error != nullptr) {
-            *error = reason;
-        }
-        return false;
+        return ReportSaveFailure(op, reason, error);
     }
     if (!loops.Balanced()) {
         op.ShowMessage(kSaveLoopError);
     }
     return true;
+}
+
+bool TestDocument::ReportSaveFailure(Operator& op, const QString& reason, QString* error) const {
+    op.ShowMessage(QStringLiteral("Cannot save the test file %1: %2").arg(m_path, reason));
+    if (error != nullptr) {
+        *error = reason;
+    }
+    return false;
 }

@@ -39,8 +39,9 @@ class TestDocument : public QObject {
     void SetPath(const QString& path);
 
     // Reads Path() into the options, the table and the records. A missing
-    // file loads as an empty table with the default options. Unbalanced loops
-    // are closed by appended steps and reported to `op`.
+    // file loads as an empty table with the default options; so does one that
+    // cannot be read, with a message. Unbalanced loops are closed by appended
+    // steps (while the table has room) and reported to `op`.
     void LoadTestFile(Operator& op);
     // Writes the options and every step to Path(), refreshing the records.
     // Returns false, with the reason in `error`, when the file cannot be
@@ -53,6 +54,8 @@ class TestDocument : public QObject {
     void loaded();
 
   private:
+    bool ReportSaveFailure(Operator& op, const QString& reason, QString* error) const;
+
     StepTable m_table;
     StepRecordArray m_records;
     TestOptions m_options;

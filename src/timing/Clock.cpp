@@ -1,6 +1,7 @@
 #include "Clock.h"
 
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -8,6 +9,8 @@ namespace {
 constexpr double kSecondsPerDay = 86400.0;
 // Below this remainder Delay spins; above it, it sleeps the thread.
 constexpr double kSpinMarginMs = 2.0;
+// Long waits sleep in slices, which also keeps the sleep length in range.
+constexpr double kSleepSliceMs = 50.0;
 
 qint64 SteadyNanoseconds() {
     using namespace std::chrono;
@@ -31,7 +34,8 @@ void Clock::Delay(double ms) const {
             return;
         }
         if (left > kSpinMarginMs) {
-            QThread::usleep(static_cast<unsigned long>((left - kSpinMarginMs) * 1000.0));
+            const double sleepMs = std::min(left - kSpinMarginMs, kSleepSliceMs);
+            QThread::usleep(static_cast<unsigned long>(sleepMs * 1000.0));
         }
     }
 }
