@@ -24,3 +24,10 @@ QByteArray TrimLineEnd(const QByteArray& reply) {
     }
     return reply;
 }
+
+QString ReplyText(const QByteArray& received) {
+    if (received.size() < 2) {
+        return kNoReply;
+    }
+    return QString::fromLatin1(TrimLineEnd(received));
+}

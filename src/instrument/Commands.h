@@ -59,3 +59,8 @@ inline const QString kNoReply = QStringLiteral("ErrRec");
 
 // Removes one trailing CR LF, else one trailing LF.
 QByteArray TrimLineEnd(const QByteArray& reply);
+
+// What a read hands back for the bytes it received: "ErrRec" for fewer than two
+// bytes (a lone line end is no answer), else the bytes as 8-bit text without
+// their line end.
+QString ReplyText(const QByteArray& received);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ConnectionRecord.h"
+#include "LanTransport.h"
 #include "StatusGridModel.h"
 
 class Clock;
@@ -74,12 +75,25 @@ class LoadConnection : public QObject {
     // Called with an activity character while a long timed read waits.
     void SetActivityHook(std::function<void(QChar)> hook);
 
+    // The settings file (TRIO.INI): it maps COM ports to devices, and its
+    // folder holds the serial error log. Set by LoadConnectionSettings and
+    // StoreConnectionSettings too.
+    void SetSettingsPath(const QString& settingsPath) { m_settingsPath = settingsPath; }
+    QString SettingsPath() const { return m_settingsPath; }
+    // Waits of LAN links created from now on.
+    void SetLanTimings(const LanTimings& timings) { m_lanTimings = timings; }
+
   signals:
     void loadCountChanged(int count);
     void panelChanged();
 
   private:
     Transport* TransportFor(int record);
+    std::unique_ptr<Transport> CreateTransport(int medium) const;
+    void ConfigureTransport(int record);
+    bool ValidRecord(int record) const { return record >= 0 && record < kConnectionRecordCount; }
+    void ShowChannelRow(const ConnectionRecord& record, bool withPort);
+    void SendInitialSettings(int record);
 
     Operator& m_operator;
     const Clock& m_clock;
@@ -92,4 +106,6 @@ class LoadConnection : public QObject {
     // Transports are created on first use from the record's medium.
     std::array<std::unique_ptr<Transport>, kConnectionRecordCount> m_transports;
     std::array<int, kConnectionRecordCount> m_transportMedium{};
+    QString m_settingsPath;
+    LanTimings m_lanTimings;
 };

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+
+// Lets the thread's events run for a while, waking early when one of the
+// chosen signals fires. The waits of the transports are built on it: they
+// check their condition, run the pump for a short slice, and check again, so
+// the window stays alive and data is noticed as soon as it arrives.
+class EventPump {
+  public:
+    EventPump();
+
+    template <typename Sender, typename Signal>
+    void WakeOn(const Sender* sender, Signal signal) {
+        QObject::connect(sender, signal, &m_loop, &QEventLoop::quit);
+    }
+
+    // Runs events until a wake-up signal fires or `ms` milliseconds pass.
+    void RunFor(int ms);
+
+  private:
+    QEventLoop m_loop;
+    QTimer m_timer;
+};

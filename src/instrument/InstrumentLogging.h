@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// One trace category per medium, off by default. Turn one on with
+// QT_LOGGING_RULES="zld.lan.debug=true" to see every command and reply.
+Q_DECLARE_LOGGING_CATEGORY(LanLog)
+Q_DECLARE_LOGGING_CATEGORY(SerialLog)
+Q_DECLARE_LOGGING_CATEGORY(GpibLog)

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QVector>
+
+// The load connection status grid: columns "No", the medium name and
+// "Status", one row per channel. The status texts carry a text colour, given
+// as a 0xRRGGBB number through kTextRgbRole so that the engine needs no GUI
+// types; the window turns it into a colour.
+class StatusGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    enum Column : int { kNumberColumn = 0, kAddressColumn = 1, kStatusColumn = 2 };
+    enum Status : int { kNoStatus, kWait, kConnectOk, kConnectFail };
+    static constexpr int kTextRgbRole = Qt::UserRole + 1;
+    static constexpr int kColumnCount = 3;
+
+    static constexpr int kBlue = 0x0000FF;
+    static constexpr int kGreen = 0x00FF00;
+    static constexpr int kRed = 0xFF0000;
+
+    explicit StatusGridModel(QObject* parent = nullptr);
+
+    // "RS232", "GPIB" or "TCPIP" for ConnectMode 0, 1, 2; "" for others.
+    static QString MediumName(int connectMode);
+    static QString StatusText(Status status);
+    static int StatusRgb(Status status);
+
+    QString Medium() const { return m_medium; }
+    void SetMedium(const QString& name);
+    // Sets the medium header from ConnectMode; other values leave it.
+    void SetMediumByMode(int connectMode);
+
+    // One row per channel; new rows show their number and nothing else.
+    void SetChannelCount(int count);
+    int ChannelCount() const { return m_rows.size(); }
+
+    // `row` is 0 for channel 1.
+    void SetAddress(int row, const QString& address);
+    void SetStatus(int row, Status status);
+    void ClearRow(int row);
+    QString Text(int row, int column) const;
+    Status StatusOf(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+  private:
+    struct Row {
+        QString number;
+        QString address;
+        Status status = kNoStatus;
+    };
+
+    bool ValidRow(int row) const { return row >= 0 && row < m_rows.size(); }
+    void RowChanged(int row);
+
+    QString m_medium;
+    QVector<Row> m_rows;
+};
