@@ -43,12 +43,32 @@ QByteArray Encode(const QString& text) {
     return text.toUtf8();
 }
 
-// A value is one line of the file: a line break in it would end the line and
-// let the rest be read as keys or sections of its own.
+// One pair of matching quotes around a stored value is not part of the value,
+// as the desktop's own INI functions read it.
+QByteArray Unquote(const QByteArray& stored) {
+    if (stored.size() >= 2) {
+        const char quote = stored.front();
+        if ((quote == '"' || quote == '\'') && stored.back() == quote) {
+            return stored.mid(1, stored.size() - 2);
+        }
+    }
+    return stored;
+}
+
+// The bytes stored for a value. A value is one line of the file: a line break
+// in it would end the line and let the rest be read as keys or sections of
+// their own. Blanks at either end, or quotes around it, would be lost on
+// reading; such a value is stored in double quotes so that it reads back as
+// written.
 QByteArray EncodeValue(QString value) {
     value.replace(QLatin1Char('\r'), QLatin1Char(' '));
     value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return Encode(value);
+    const QByteArray bytes = Encode(value);
+    if (!bytes.isEmpty() && (IsBlank(bytes.front()) || IsBlank(bytes.back()) ||
+                             Unquote(bytes).size() != bytes.size())) {
+        return '"' + bytes + '"';
+    }
+    return bytes;
 }
 }  // namespace
 
@@ -59,6 +79,10 @@ QString IniFile::DecodeValue(const QByteArray& bytes) {
         return QString::fromLatin1(bytes);
     }
     return utf8;
+}
+
+QString IniFile::StoredValue(const Line& line) {
+    return DecodeValue(Unquote(TrimBlanks(line.raw.mid(line.valueStart))));
 }
 
 IniFile::Line IniFile::ParseLine(const QByteArray& raw) {
@@ -166,7 +190,7 @@ QString IniFile::Value(const QString& section, const QString& key, const QString
     if (line == nullptr) {
         return fallback;
     }
-    return DecodeValue(TrimBlanks(line->raw.mid(line->valueStart))).left(kMaxValueLength);
+    return StoredValue(*line).left(kMaxValueLength);
 }
 
 void IniFile::SetValue(const QString& section, const QString& key, const QString& value) {
@@ -184,8 +208,7 @@ void IniFile::SetValue(const QString& section, const QString& key, const QString
     const auto k = sec.keyIndex.constFind(lowerKey);
     if (k != sec.keyIndex.constEnd()) {
         Line& line = sec.lines[*k];
-        const QByteArray stored = TrimBlanks(line.raw.mid(line.valueStart));
-        if (DecodeValue(stored) == value) {
+        if (StoredValue(line) == value) {
             return;  // unchanged: keep the stored bytes exactly
         }
         line.raw = line.raw.left(line.valueStart) + EncodeValue(value);

@@ -9,7 +9,9 @@
 // sections, "key=value" lines follow. Section and key names match without
 // regard to case; the first of duplicate sections or keys wins. Lines that the
 // program does not change (comments, unknown keys, other sections, odd lines)
-// are kept byte for byte and in their order. Files end lines with CR LF when
+// are kept byte for byte and in their order. Blanks around a value and one
+// pair of quotes around it are not part of it; values that need them are
+// written quoted, so every value reads back as it was written. Files end lines with CR LF when
 // written and read with CR LF or LF.
 class IniFile {
   public:
@@ -57,6 +59,7 @@ class IniFile {
 
     static Line ParseLine(const QByteArray& raw);
     static QString DecodeValue(const QByteArray& bytes);
+    static QString StoredValue(const Line& line);  // the whole value, not cut
     void AddSection(const QByteArray& header, const QString& lowerName);
     const Line* FindLine(const QString& section, const QString& key) const;
 

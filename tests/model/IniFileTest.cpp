@@ -69,3 +69,19 @@ TEST_F(IniFileTest, FailedWriteLeavesOldFileWhole) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(ReadSetting(Path(), "S", "k", ""), "old");
 }
+
+TEST_F(IniFileTest, EveryValueReadsBackAsWritten) {
+    const QStringList values{"  padded ", "\"quoted\"", "'single'", "a\"b",     "\"",
+                             "x=y;z",     "",           "\t",       "检查 5,5", "\"open only"};
+    for (int i = 0; i < values.size(); ++i) {
+        ASSERT_TRUE(WriteSetting(Path(), "S", QString::number(i), values[i]));
+    }
+    for (int i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(ReadSetting(Path(), "S", QString::number(i), "<missing>"), values[i]);
+    }
+    // Plain values are stored plainly; quotes around a stored value are not part of it.
+    WriteFileBytes(Path(), "[S]\r\nplain=1,5\r\nq=\"C:\\tests\\a.ini\"\r\n");
+    ASSERT_TRUE(WriteSetting(Path(), "S", "plain", "2.5"));
+    EXPECT_EQ(ReadSetting(Path(), "S", "q", ""), "C:\\tests\\a.ini");
+    EXPECT_EQ(ReadFileBytes(Path()), "[S]\r\nplain=2.5\r\nq=\"C:\\tests\\a.ini\"\r\n");
+}
