@@ -1,0 +1,41 @@
+#include "RunProgress.h"
+
+#include <cstdio>
+
+#include "Clock.h"
+#include "NumberText.h"
+#include "PointLog.h"
+#include "Station.h"
+
+RunProgress::RunProgress(Station& station, QObject* parent) : QObject(parent), m_station(station) {
+    QObject::connect(&station.Test().Table(), &StepTable::currentRowChanged, this,
+                     &RunProgress::OnStepEntered);
+    QObject::connect(&station.Points(), &PointLog::pointLogged, this, &RunProgress::OnPoint);
+}
+
+void RunProgress::OnStepEntered(int gridRow) {
+    if (!m_station.State().Running || gridRow < 1) {
+        return;
+    }
+    const StepTable& table = m_station.Test().Table();
+    std::printf("step %d %s dwell %s s\n", gridRow,
+                table.Cell(gridRow, StepColumn::ActionMode).toLocal8Bit().constData(),
+                table.Cell(gridRow, StepColumn::DwellTime).toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void RunProgress::OnPoint(const MeasuredPoint& point) {
+    const Displays& views = m_station.Views();
+    const StepTable& table = m_station.Test().Table();
+    const double elapsed = SecondsSince(m_station.State().StepStartTime,
+                                        point.time.time().msecsSinceStartOfDay() / 1000.0);
+    std::printf("  point %lld step %d %s %.1f/%s s V=%s I=%s P=%s Ah=%s\n",
+                static_cast<long long>(point.lineNumber), point.step,
+                table.Cell(point.step, StepColumn::ActionMode).toLocal8Bit().constData(), elapsed,
+                NumberText(m_station.State().StepDwell).toLocal8Bit().constData(),
+                views.Get(Displays::VoltageText).toLocal8Bit().constData(),
+                views.Get(Displays::CurrentText).toLocal8Bit().constData(),
+                views.Get(Displays::PowerText).toLocal8Bit().constData(),
+                views.Get(Displays::AHText).toLocal8Bit().constData());
+    std::fflush(stdout);
+}

@@ -1,0 +1,105 @@
+#include "DataLog.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+constexpr int kMaxSerialLength = 100;
+
+// Where an existing log of the same name goes, so that it is never destroyed.
+QString AsidePath(const QString& path) {
+    const QFileInfo info(path);
+    const QString stamp = info.lastModified().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString candidate = info.dir().filePath(info.completeBaseName() + "-" + stamp + ".CSV");
+    for (int n = 2; QFileInfo::exists(candidate); ++n) {
+        candidate = info.dir().filePath(info.completeBaseName() + "-" + stamp + "-" +
+                                        QString::number(n) + ".CSV");
+    }
+    return candidate;
+}
+}  // namespace
+
+bool DataLog::Open(const QString& path, const QString& header, QString* error) {
+    Close();
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        *error = QStringLiteral("the folder %1 cannot be created").arg(info.absolutePath());
+        return false;
+    }
+    if (info.exists()) {
+        const QString aside = AsidePath(path);
+        if (!QFile::rename(path, aside)) {
+            *error = QStringLiteral("the existing log cannot be moved to %1").arg(aside);
+            return false;
+        }
+    }
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *error = m_file.errorString();
+        return false;
+    }
+    if (!WriteLine(header, error)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void DataLog::Close() {
+    if (m_file.isOpen()) {
+        m_file.close();
+    }
+}
+
+bool DataLog::WriteLine(const QString& line, QString* error) {
+    if (!m_file.isOpen()) {
+        return true;  // a point with no log open is dropped
+    }
+    const QByteArray bytes = line.toUtf8() + "\r\n";
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
+        *error = QStringLiteral("cannot write the data log %1: %2")
+                     .arg(m_file.fileName(), m_file.errorString());
+        return false;
+    }
+    return true;
+}
+
+QString LogHeader(const QStringList& quantityTitles) {
+    QString header = QStringLiteral("No.,Step,Loop1,StepTime");
+    for (const QString& title : quantityTitles) {
+        header += "," + title + "A," + title + "B," + title + "C";
+    }
+    return header + QStringLiteral(",TotalTime,StepMode");
+}
+
+QString ElapsedText(const QDateTime& start, const QDateTime& end) {
+    // Count the second boundaries crossed, as the clock texts show them.
+    const qint64 startSecond = start.toSecsSinceEpoch();
+    const qint64 endSecond = end.toSecsSinceEpoch();
+    const qint64 s = qMax<qint64>(0, endSecond - startSecond);
+    return QStringLiteral("%1:%2:%3")
+        .arg(s / 3600, 2, 10, QLatin1Char('0'))
+        .arg((s / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+bool IsSafeFileName(const QString& serial) {
+    if (serial.isEmpty() || serial.size() > kMaxSerialLength || serial == "." || serial == "..") {
+        return false;
+    }
+    if (serial.endsWith('.') || serial.endsWith(' ') || serial.startsWith(' ')) {
+        return false;
+    }
+    static const QString kRefused = QStringLiteral("<>:\"/\\|?*");
+    for (const QChar c : serial) {
+        if (c.unicode() < 32 || kRefused.contains(c)) {
+            return false;
+        }
+    }
+    // Names Windows reserves for devices, with or without an extension.
+    static const QStringList kDevices{
+        "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+        "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+    const QString stem = serial.section('.', 0, 0).toUpper();
+    return !kDevices.contains(stem);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+// The run's CSV data log: one header line and one line per measurement
+// point, fields separated by ",", lines ended by CR LF, every line flushed to
+// disk as it is written so that a crash or a power cut loses nothing.
+class DataLog {
+  public:
+    // Creates the folder of `path` when missing, moves an existing file of that
+    // name aside to "<name>-<yyyyMMdd-hhmmss>.CSV" (its modification time),
+    // creates the file and writes `header`. Returns false with a reason.
+    bool Open(const QString& path, const QString& header, QString* error);
+    void Close();
+    bool IsOpen() const { return m_file.isOpen(); }
+    QString Path() const { return m_file.fileName(); }
+
+    // Appends one line and flushes it. Returns false with a reason when the
+    // line could not be written (disk full, file gone).
+    bool WriteLine(const QString& line, QString* error);
+
+  private:
+    QFile m_file;
+};
+
+// The data log header: "No.,Step,Loop1,StepTime", each quantity title
+// followed by A, B and C, then "TotalTime,StepMode".
+QString LogHeader(const QStringList& quantityTitles);
+
+// Whole seconds from `start` to `end` as h:mm:ss with at least two digits per
+// field; hours are not wrapped ("100:00:05").
+QString ElapsedText(const QDateTime& start, const QDateTime& end);
+
+// True when `serial` can name a file on both Windows and Linux: not empty, no
+// path separators or characters either system refuses, not "." or "..", no
+// trailing dot or blank, at most 100 characters.
+bool IsSafeFileName(const QString& serial);

@@ -1,0 +1,137 @@
+#include "Measurement.h"
+
+#include "Clock.h"
+#include "Commands.h"
+#include "Displays.h"
+#include "NumberText.h"
+#include "PhaseGrid.h"
+#include "RunChannel.h"
+#include "RunState.h"
+#include "StepTable.h"
+
+namespace {
+const QString kErr = QStringLiteral("Err");
+constexpr int kVoltageColumn = 1;
+constexpr int kCurrentColumn = 2;
+constexpr int kPowerColumn = 3;
+
+QString Fixed(double value, int decimals) {
+    return QString::number(value, 'f', decimals);
+}
+}  // namespace
+
+Measurement::Measurement(RunChannel& channel, const StepTable& steps, PhaseGrid& phases,
+                         Displays& displays, RunState& state, const Clock& clock)
+    : m_channel(channel),
+      m_steps(steps),
+      m_phases(phases),
+      m_displays(displays),
+      m_state(state),
+      m_clock(clock) {}
+
+bool Measurement::TakeMeasurement(int /*stepIndex*/) {
+    RefreshLoopBoxes();
+    QueryPhases(Cmd::kPhaseVoltages, kVoltageColumn);
+    QueryPhases(Cmd::kPhaseCurrents, kCurrentColumn);
+    QueryPhases(Cmd::kPhasePowers, kPowerColumn);
+    if (m_channel.Halted()) {
+        return false;
+    }
+    UpdateSummary();
+    return true;
+}
+
+void Measurement::RefreshLoopBoxes() {
+    const auto loopText = [this](int row) {
+        return row != 0 ? m_steps.Cell(row, StepColumn::LoopTimes) : QString();
+    };
+    m_displays.Set(Displays::Loop1Text, loopText(m_state.ForRow));
+    m_displays.Set(Displays::Loop2Text, loopText(m_state.For2Row));
+}
+
+void Measurement::QueryPhases(const QString& query, int column) {
+    if (!m_channel.Connected() || m_channel.Halted()) {
+        return;
+    }
+    QStringList fields = Cmd::SplitPhases(m_channel.Query(query));
+    if (fields.size() < 2) {
+        if (m_channel.Halted()) {
+            return;
+        }
+        fields = Cmd::SplitPhases(m_channel.Query(query));
+    }
+    const int n = fields.size();
+    if (n >= 2) {
+        // A phase is filled only when a further field follows it; the load
+        // ends its reply with a total.
+        for (int phase = 1; phase <= 3 && phase < n; ++phase) {
+            m_phases.SetCell(phase, column, fields[phase - 1]);
+        }
+    } else if (n == 1) {
+        m_phases.SetCell(1, column, fields[0]);
+        for (int phase = 2; phase <= 3; ++phase) {
+            m_phases.SetCell(phase, column, kErr);
+            m_phases.SetGrey(phase, column);
+            if (column == kVoltageColumn) {
+                m_phases.SetGrey(phase, 0);
+            }
+        }
+    } else {
+        for (int phase = 1; phase <= 3; ++phase) {
+            m_phases.SetCell(phase, column, kErr);
+        }
+    }
+}
+
+void Measurement::ClearIntegrals() {
+    m_displays.Set(Displays::AHText, QStringLiteral("0.00000000"));
+    m_displays.Set(Displays::KWHText, QStringLiteral("0.00000000"));
+    m_state.LastPointCounter = m_clock.ReadCounter();
+}
+
+void Measurement::UpdateSummary() {
+    double voltageSum = 0;
+    int voltages = 0;
+    double current = 0;
+    double power = 0;
+    bool anyCurrent = false;
+    bool anyPower = false;
+    for (int phase = 1; phase <= 3; ++phase) {
+        double v = 0;
+        if (StrictNumber(m_phases.Cell(phase, kVoltageColumn), &v)) {
+            voltageSum += v;
+            ++voltages;
+        }
+        if (StrictNumber(m_phases.Cell(phase, kCurrentColumn), &v)) {
+            current += v;
+            anyCurrent = true;
+        }
+        if (StrictNumber(m_phases.Cell(phase, kPowerColumn), &v)) {
+            power += v;
+            anyPower = true;
+        }
+    }
+    // A point without any reading leaves the boxes as they were, so that a
+    // missed reply does not look like an empty battery.
+    if (voltages > 0) {
+        m_displays.Set(Displays::VoltageText, Fixed(voltageSum / voltages, 4));
+    }
+    if (anyCurrent) {
+        m_displays.Set(Displays::CurrentText, Fixed(current, 4));
+    }
+    if (anyPower) {
+        m_displays.Set(Displays::PowerText, Fixed(power, 4));
+    }
+
+    const qint64 now = m_clock.ReadCounter();
+    const double hours = m_clock.ElapsedMs(m_state.LastPointCounter) / 3600000.0;
+    m_state.LastPointCounter = now;
+    if (anyCurrent) {
+        m_displays.Set(Displays::AHText,
+                       Fixed(m_displays.Value(Displays::AHText) + current * hours, 8));
+    }
+    if (anyPower) {
+        m_displays.Set(Displays::KWHText,
+                       Fixed(m_displays.Value(Displays::KWHText) + power * hours / 1000.0, 8));
+    }
+}

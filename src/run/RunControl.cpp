@@ -1,0 +1,474 @@
+#include "RunControl.h"
+
+#include <QDir>
+#include <QTimer>
+
+#include "ActionCatalogue.h"
+#include "Clock.h"
+#include "Commands.h"
+#include "Displays.h"
+#include "EventWait.h"
+#include "LoadConnection.h"
+#include "Measurement.h"
+#include "NumberText.h"
+#include "Operator.h"
+#include "OutputProgrammer.h"
+#include "PhaseGrid.h"
+#include "PointLog.h"
+#include "ProgramSettings.h"
+#include "RunChannel.h"
+#include "RunState.h"
+#include "Spinner.h"
+#include "TestFile.h"
+
+namespace {
+const QString kNoSaveLog = QStringLiteral("NoSaveLog");
+const QString kStopping = QStringLiteral("  Stoping......");
+const QString kPause = QStringLiteral("  Pause");
+const QString kLoadError = QStringLiteral(" - Load Error");
+constexpr double kStopSettleMs = 100;
+constexpr double kPauseSettleMs = 2500;
+// Ramps pace themselves this much early, for the time a pass takes.
+constexpr double kPassOverheadMs = 16;
+
+// The level command of a ramp step's mode; empty for other modes.
+QString RampLevelCommand(const QString& mode, double level) {
+    if (mode == LoadMode::kCC) {
+        return Cmd::WithValue(Cmd::kCcA, level);
+    }
+    if (mode == LoadMode::kCR) {
+        return Cmd::WithValue(Cmd::kCrA, level);
+    }
+    if (mode == LoadMode::kCV) {
+        return Cmd::WithValue(Cmd::kCvA, level);
+    }
+    if (mode == LoadMode::kCP) {
+        return Cmd::WithValue(Cmd::kCpA, level);
+    }
+    return QString();
+}
+
+// A step value with a decimal comma read as a point.
+double LevelValue(const QString& text) {
+    return NumericValue(QString(text).replace(QLatin1Char(','), QLatin1Char('.')));
+}
+}  // namespace
+
+RunControl::RunControl(RunContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context), m_sequencer(context, *this) {
+    QObject::connect(&m_ctx.runTimer, &QTimer::timeout, this,
+                     [this] { m_sequencer.RunTimer_Timer(); });
+    m_ctx.channel.SetLinkLostHandler([this] {
+        // The transport has told the operator; end the run as Stop does.
+        StopRun(RunOutcome::Error);
+    });
+}
+
+bool RunControl::Halted() const {
+    return m_ctx.state.StopRequested || m_ctx.state.PauseRequested;
+}
+
+QString RunControl::ChannelCaption() const {
+    return QStringLiteral("Channel - %1").arg(m_ctx.settings.channelNumber);
+}
+
+void RunControl::AppendCaption(const QString& suffix) {
+    m_ctx.displays.Set(Displays::Frame2Caption,
+                       m_ctx.displays.Get(Displays::Frame2Caption) + suffix);
+}
+
+void RunControl::SetControlsForRun(bool editing) {
+    for (Displays::Control c :
+         {Displays::StartCommand, Displays::AddCommand, Displays::DelCommand, Displays::InsCommand,
+          Displays::SaveCommand, Displays::OpenCommand, Displays::ConnectCommand,
+          Displays::MoveUpCommand, Displays::MoveDnCommand, Displays::SNTextControl}) {
+        m_ctx.displays.SetEnabled(c, editing);
+    }
+    m_ctx.displays.SetEnabled(Displays::StopCommand, !editing);
+    m_ctx.displays.SetEnabled(Displays::PauseCommand, !editing);
+}
+
+void RunControl::ReleaseOutputs() {
+    m_ctx.channel.LoadOffFirstChannel();
+}
+
+bool RunControl::TableNeedsSave() const {
+    const TestDocument& test = m_ctx.test;
+    const StepTable& table = test.Table();
+    if (table.GridRowCount() != test.TotalStepCount() + 1) {
+        return true;
+    }
+    // Cells edited since the last load or save: the run reads the records, so
+    // they must match what the operator sees.
+    for (int row = 1; row <= table.StepCount(); ++row) {
+        const StepRecord& record = test.Records().Record(row - 1);
+        for (int column = StepColumn::ActionMode; column <= StepColumn::Frequency; ++column) {
+            if (table.Cell(row, column) != record[FieldOfColumn(column)]) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool RunControl::OpenDataLog() {
+    RunState& s = m_ctx.state;
+    QString serial = m_ctx.displays.Get(Displays::SNText);
+    if (serial.isEmpty() || serial == kNoSaveLog) {
+        s.NoSaveLog = true;
+        serial = kNoSaveLog;
+        m_ctx.displays.Set(Displays::SNText, serial);
+    } else {
+        s.NoSaveLog = false;
+        if (!IsSafeFileName(serial)) {
+            m_ctx.op.ShowMessage(
+                QStringLiteral("Serial number %1 cannot be used as a file name.").arg(serial));
+            return false;
+        }
+    }
+    const QString path = QDir::toNativeSeparators(
+        QDir(m_ctx.settings.programFolder).filePath(QStringLiteral("TestLog/") + serial + ".CSV"));
+    QStringList titles;
+    for (int column = 1; column < PhaseGrid::kColumns; ++column) {
+        titles << m_ctx.phases.Cell(0, column);
+    }
+    QString error;
+    if (!m_ctx.points.File().Open(path, LogHeader(titles), &error)) {
+        m_ctx.op.ShowMessage(QStringLiteral("Cannot create the data log %1: %2").arg(path, error));
+        return false;
+    }
+    m_ctx.displays.Set(Displays::LogFilePath, path);
+    return true;
+}
+
+void RunControl::StartCommand_Click() {
+    RunState& s = m_ctx.state;
+    if (s.Running) {
+        if (s.PauseRequested) {
+            Resume();
+        }
+        return;
+    }
+    s.StopRequested = false;
+    m_ctx.displays.Set(Displays::WorkLabel, SpinnerAt(m_ctx.clock.TimeOfDay()));
+    m_ctx.displays.Set(Displays::Frame2Caption, ChannelCaption());
+    m_ctx.displays.SetFrame2CaptionRed(false);
+
+    if (TableNeedsSave()) {
+        // Running what the operator does not see, or losing the edits at
+        // Stop, is worse than not starting.
+        if (!m_saveCommand || !m_saveCommand()) {
+            emit runEnded(RunOutcome::NotStarted);
+            return;
+        }
+        m_ctx.test.LoadTestFile(m_ctx.op);
+    }
+    m_ctx.points.SetSaveLogFlag(m_ctx.settings.saveLogFlag);
+    if (m_ctx.settings.saveLogFlag == 1 && !OpenDataLog()) {
+        emit runEnded(RunOutcome::NotStarted);
+        return;
+    }
+    if (m_ctx.test.TotalStepCount() == 0) {
+        m_ctx.points.File().Close();
+        m_ctx.op.ShowMessage(QStringLiteral("Please setup test step, then press START."));
+        emit runEnded(RunOutcome::NotStarted);
+        return;
+    }
+
+    m_ctx.displays.SetFrame2Background(Displays::FrameBackground::Running);
+    SetControlsForRun(false);
+    m_ctx.measurement.ClearIntegrals();
+    m_ctx.points.RestartNumbering();
+    s.Running = true;
+    s.LinkLostReported = false;
+    s.PausedInStart = false;
+    s.PendingAdvance = false;
+    emit runStarted();
+
+    const int loads = m_ctx.connection.AllConnect();
+    m_ctx.displays.Set(Displays::LoadCountLabel, QString::number(loads));
+    if (Halted()) {
+        return;  // stopped while connecting
+    }
+    if (loads == 0) {
+        AppendCaption(kLoadError);
+        m_ctx.displays.SetFrame2CaptionRed(true);
+        m_ctx.op.ShowMessage(QStringLiteral("Electronic Load Connect Error, Please check it."));
+        StopRun(RunOutcome::NoLoad);
+        return;
+    }
+    s.CurrentStep = 0;
+    s.RunStartStamp = m_ctx.clock.Now();
+    WalkFromStart();
+}
+
+void RunControl::WalkFromStart() {
+    RunState& s = m_ctx.state;
+    TestDocument& test = m_ctx.test;
+    for (;;) {
+        s.StepStartStamp = m_ctx.clock.Now();
+        if (s.CurrentStep >= test.TotalStepCount()) {
+            FinishRun();
+            return;
+        }
+        s.StepDwell = KeepFourDecimals(
+            NumericValue(test.Table().Cell(s.CurrentStep + 1, StepColumn::DwellTime)));
+        m_sequencer.HighlightStep(s.CurrentStep);
+        s.StepStartTime = KeepFourDecimals(m_ctx.clock.TimeOfDay());
+        s.MeasureRefTime = s.StepStartTime;
+
+        const QString action = test.Records().Field(s.CurrentStep, StepField::ActionMode);
+        if (Action::IsLoopControl(action)) {
+            s.CurrentStep = m_sequencer.ApplyLoopRule(s.CurrentStep);
+            continue;
+        }
+        if (action == Action::kRampOn || action == Action::kRampOff) {
+            if (!RunRamp(s.CurrentStep)) {
+                s.PausedInStart = s.PauseRequested;
+                return;
+            }
+            s.CurrentStep += 1;
+            continue;
+        }
+        if (action == Action::kLoadLevel) {
+            const bool withDwell =
+                NumericValue(test.Records().Field(s.CurrentStep, StepField::StopTime)) != 0;
+            if (!RunLevel(s.CurrentStep, withDwell)) {
+                s.PausedInStart = s.PauseRequested;
+                return;
+            }
+            if (withDwell) {
+                m_sequencer.Arm();  // the sequencer times the level step
+                return;
+            }
+            s.CurrentStep += 1;
+            continue;
+        }
+        // Every other step is entered as the sequencer enters a step: the
+        // load is programmed for it and the step timer measures and ends it.
+        m_sequencer.EnterTimedStep();
+        return;
+    }
+}
+
+bool RunControl::TakeInlinePoint() {
+    if (!m_ctx.state.NoSaveLog && !m_ctx.measurement.TakeMeasurement(m_ctx.state.CurrentStep)) {
+        return false;
+    }
+    ProcessPendingEvents();
+    if (Halted()) {
+        return false;
+    }
+    if (!m_ctx.state.NoSaveLog) {
+        if (const auto failure = m_ctx.points.LogPoint()) {
+            StopWithError(*failure);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RunControl::RunRamp(int stepIndex) {
+    const StepRecordArray& records = m_ctx.test.Records();
+    const QString action = records.Field(stepIndex, StepField::ActionMode);
+    const QString mode = records.Field(stepIndex, StepField::LoadModeVolt);
+    const double target = NumericValue(records.Field(stepIndex, StepField::CurrentValue));
+    const double dwell = NumericValue(records.Field(stepIndex, StepField::StopTime));
+    const auto send = [&](double level) {
+        const QString command = RampLevelCommand(mode, level);
+        if (!command.isEmpty()) {
+            m_ctx.channel.Write(command);
+        }
+    };
+
+    if (dwell == 0) {
+        send(target);
+        m_ctx.channel.Write(Cmd::kLoadOn);
+        return TakeInlinePoint();
+    }
+
+    double measT = NumericValue(records.Field(stepIndex, StepField::MeasTime));
+    if (measT <= 0) {
+        measT = 1;  // a ramp needs a pace; without one it would flood the load
+    }
+    const int wholeSeconds = RoundedInteger(dwell);
+    const double passes = wholeSeconds / measT;
+    const bool rising = action == Action::kRampOn;
+    // A ramp at the head of the list starts from 0.
+    const double start =
+        stepIndex > 0 ? NumericValue(records.Field(stepIndex - 1, StepField::CurrentValue)) : 0.0;
+    const double delta = (target - start) / passes;
+    if (!rising) {
+        send(target);
+    }
+
+    const qint64 first = m_ctx.clock.ReadCounter();
+    qint64 last = first;
+    double level = start;
+    const auto halted = [this] { return Halted(); };
+    for (int pass = 1; pass <= passes; ++pass) {
+        const double sinceStart = static_cast<double>(last - first) * 1000.0 /
+                                  static_cast<double>(m_ctx.clock.CounterFrequency());
+        if (sinceStart >= dwell * 1000.0) {
+            break;
+        }
+        if (rising) {
+            level += delta;
+            send(level);
+        }
+        if (!TakeInlinePoint()) {
+            return false;
+        }
+        PacedWait(m_ctx.clock, measT * 1000.0 - m_ctx.clock.ElapsedMs(last) - kPassOverheadMs,
+                  halted);
+        if (Halted()) {
+            return false;
+        }
+        last = m_ctx.clock.ReadCounter();
+    }
+    return true;
+}
+
+void RunControl::SendLevel(const QString& mode, double level) {
+    const QString value = NumberText(level);
+    if (mode == LoadMode::kCC) {
+        m_ctx.channel.Write(Cmd::kModeCC);
+        m_ctx.channel.Write(Cmd::kCcA + value);
+    } else if (mode == LoadMode::kCR) {
+        m_ctx.channel.Write(Cmd::kModeCR);
+        m_ctx.channel.Write(Cmd::kCrA + value);
+    } else if (mode == LoadMode::kCV) {
+        m_ctx.channel.Write(Cmd::kModeCV);
+        m_ctx.channel.Write(Cmd::kCvA + value);
+    } else if (mode == LoadMode::kCP) {
+        m_ctx.channel.Write(Cmd::kModeCP);
+        m_ctx.channel.Write(Cmd::kCpA + value);
+    } else if (mode == LoadMode::kLinCC) {
+        m_ctx.channel.Write(Cmd::kModeLin);
+        m_ctx.channel.Write(Cmd::kLinA + value);
+    }
+}
+
+bool RunControl::RunLevel(int stepIndex, bool withDwell) {
+    const StepRecordArray& records = m_ctx.test.Records();
+    const QString mode = records.Field(stepIndex, StepField::LoadModeVolt);
+    const double value = LevelValue(records.Field(stepIndex, StepField::CurrentValue));
+    if (!withDwell && mode == LoadMode::kCR) {
+        // A level without dwell sets the second resistance level.
+        m_ctx.channel.Write(Cmd::kModeCR);
+        m_ctx.channel.Write(Cmd::WithValue(Cmd::kCrB, value));
+    } else {
+        SendLevel(mode, value);
+    }
+    if (withDwell && mode == LoadMode::kCC) {
+        const auto field = [&](StepField f) { return LevelValue(records.Field(stepIndex, f)); };
+        m_ctx.channel.Write(Cmd::WithValue(Cmd::kFrequency, field(StepField::Frequency)));
+        m_ctx.channel.Write(Cmd::WithValue(Cmd::kCrestFactor, field(StepField::CF)));
+        m_ctx.channel.Write(Cmd::WithValue(Cmd::kPowerFactor, field(StepField::PF)));
+    }
+    m_ctx.channel.Write(Cmd::kLoadOn);
+    return TakeInlinePoint();
+}
+
+void RunControl::StopCommand_Click() {
+    StopRun(RunOutcome::Stopped);
+}
+
+void RunControl::StopRun(RunOutcome outcome, const QString& message) {
+    if (m_stopping) {
+        return;  // a second click while the first Stop is settling
+    }
+    m_stopping = true;
+    RunState& s = m_ctx.state;
+    s.PauseRequested = false;
+    s.StopRequested = true;
+    m_ctx.runTimer.stop();
+    AppendCaption(kStopping);
+    ReleaseOutputs();
+    WaitWithEvents(kStopSettleMs);
+    m_ctx.points.File().Close();
+    SetControlsForRun(true);
+    m_ctx.test.LoadTestFile(m_ctx.op);
+    m_ctx.displays.Set(Displays::WorkLabel, kSpinnerIdle);
+    m_ctx.displays.SetFrame2Background(Displays::FrameBackground::ButtonFace);
+    m_ctx.displays.Set(Displays::Frame2Caption, ChannelCaption());
+    m_ctx.displays.SetFrame2CaptionRed(false);
+    ProcessPendingEvents();
+    m_ctx.test.Table().ClearHighlights();
+    m_sequencer.ClearHighlight();
+    m_ctx.connection.CloseChannel(m_ctx.connection.LoadDevice(0));
+    const bool wasRunning = s.Running;
+    s.Running = false;
+    s.PausedInStart = false;
+    s.PendingAdvance = false;
+    m_stopping = false;
+    if (!message.isEmpty()) {
+        m_ctx.op.ShowMessage(message);
+    }
+    if (wasRunning) {
+        emit runEnded(outcome);
+    }
+}
+
+void RunControl::FinishRun() {
+    StopRun(RunOutcome::Finished, QStringLiteral("Test Finished"));
+}
+
+void RunControl::StopWithError(const QString& reason) {
+    const int step = m_ctx.state.CurrentStep + 1;
+    StopRun(RunOutcome::Error, QStringLiteral("Test stopped at step %1: %2").arg(step).arg(reason));
+}
+
+void RunControl::PauseCommand_Click() {
+    RunState& s = m_ctx.state;
+    if (!s.Running || s.PauseRequested) {
+        return;
+    }
+    m_ctx.displays.SetEnabled(Displays::StartCommand, true);
+    m_ctx.displays.SetEnabled(Displays::PauseCommand, false);
+    m_ctx.runTimer.stop();
+    s.PauseRequested = true;
+    s.PausedAt = m_ctx.clock.TimeOfDay();
+    s.InputOnAtPause = m_ctx.channel.InputOn();
+    AppendCaption(kPause);
+    ReleaseOutputs();
+    WaitWithEvents(kPauseSettleMs);
+}
+
+void RunControl::Resume() {
+    RunState& s = m_ctx.state;
+    s.PauseRequested = false;
+    m_ctx.displays.Set(Displays::Frame2Caption, ChannelCaption());
+    SetControlsForRun(false);
+    // The paused time does not count towards the step's dwell.
+    const double paused = SecondsSince(s.PausedAt, m_ctx.clock.TimeOfDay());
+    s.StepStartTime += paused;
+    s.MeasureRefTime += paused;
+    s.LastPointCounter = m_ctx.clock.ReadCounter();
+
+    if (s.PausedInStart) {
+        s.PausedInStart = false;
+        WalkFromStart();  // the in-line step starts again
+        return;
+    }
+    if (s.PendingAdvance) {
+        s.PendingAdvance = false;
+        m_sequencer.ResumeAdvance(s.PendingStopReason);
+        return;
+    }
+    m_sequencer.ResumeTimedStep();
+}
+
+void RunControl::Shutdown() {
+    RunState& s = m_ctx.state;
+    s.StopRequested = true;
+    m_ctx.runTimer.stop();
+    AppendCaption(kStopping);
+    ReleaseOutputs();
+    m_ctx.points.File().Close();
+    if (m_ctx.connection.Records()[m_ctx.connection.LoadDevice(0)].ConnectMode ==
+        ConnectionRecord::kLan) {
+        m_ctx.connection.CloseChannel(m_ctx.connection.LoadDevice(0));
+    }
+    s.Running = false;
+}

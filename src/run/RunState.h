@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The state of a test run. Times of day are seconds since local midnight;
+// the stored durations keep four decimals.
+struct RunState {
+    int CurrentStep = 0;  // 0-based step index; its grid row is CurrentStep + 1
+    bool StopRequested = false;
+    bool PauseRequested = false;
+    double StepDwell = 0;       // the running step's dwell time, read at step entry
+    double StepStartTime = 0;   // time of day the step started
+    double TickTime = 0;        // time of day at the start of the current tick
+    double MeasureRefTime = 0;  // time of day of the last measurement point
+    int ForRow = 0;             // grid row of the active FOR step, 0 = none
+    int ForLoopCount = 0;
+    int For2Row = 0;
+    int For2LoopCount = 0;
+    QDateTime RunStartStamp;
+    QDateTime StepStartStamp;
+    bool NoSaveLog = false;
+
+    // Beyond the classic run state: what resuming, integrating and reporting need.
+    bool Running = false;         // between a successful Start and Stop
+    bool PausedInStart = false;   // paused while Start ran its in-line steps
+    double PausedAt = 0;          // time of day Pause was pressed
+    bool InputOnAtPause = false;  // the load's input was on when Pause released it
+    qint64 LastPointCounter = 0;  // counter reading of the previous measurement point
+    bool LinkLostReported = false;
+    // Where a paused run picks up again: inside the walk of Start, or in the
+    // middle of the advance to the next step (with the reason it had).
+    bool PendingAdvance = false;
+    int PendingStopReason = 0;
+};

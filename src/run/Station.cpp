@@ -1,0 +1,171 @@
+#include "Station.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "Clock.h"
+#include "LoadConnection.h"
+#include "Measurement.h"
+#include "Operator.h"
+#include "OutputProgrammer.h"
+#include "PointLog.h"
+#include "RunChannel.h"
+#include "Spinner.h"
+
+namespace {
+constexpr int kStartUpDelayMs = 500;
+constexpr int kClockIntervalMs = 1000;
+}  // namespace
+
+Station::Station(Operator& op, const Clock& clock, const QString& programFolder, QObject* parent)
+    : QObject(parent), m_operator(op), m_clock(clock) {
+    m_settings.programFolder = programFolder;
+    m_runTimer.setTimerType(Qt::PreciseTimer);
+    m_runTimer.setSingleShot(true);
+    m_connection = std::make_unique<LoadConnection>(op, clock);
+    m_channel = std::make_unique<RunChannel>(*m_connection, m_state);
+    m_measurement = std::make_unique<Measurement>(*m_channel, m_test.Table(), m_phases, m_displays,
+                                                  m_state, clock);
+    m_outputs = std::make_unique<OutputProgrammer>(
+        *m_channel, m_test.Records(), clock, [this] { return m_connection->LoadCount(); },
+        [this] { return m_state.StopRequested || m_state.PauseRequested; });
+    m_points = std::make_unique<PointLog>(m_test, m_phases, m_state, clock);
+    m_context.reset(new RunContext{clock, op, m_settings, m_test, *m_connection, m_displays,
+                                   m_phases, m_state, *m_channel, *m_measurement, *m_outputs,
+                                   *m_points, m_runTimer});
+    m_control = std::make_unique<RunControl>(*m_context);
+    m_control->SetSaveCommand([this] { return SaveCommand_Click(); });
+    m_connection->SetActivityHook(
+        [this](QChar c) { m_displays.Set(Displays::WorkLabel, QString(c)); });
+    QObject::connect(&m_timer1, &QTimer::timeout, this, [this] {
+        if (!m_startedUp) {
+            m_timer1.stop();
+            StartUp();
+            m_timer1.start(kClockIntervalMs);
+        }
+        Timer1_Timer();
+    });
+    QObject::connect(
+        m_connection.get(), &LoadConnection::loadCountChanged, this,
+        [this](int count) { m_displays.Set(Displays::LoadCountLabel, QString::number(count)); });
+}
+
+Station::~Station() {
+    // The run objects refer to one another; take them down before the models.
+    m_runTimer.stop();
+    m_control.reset();
+}
+
+void Station::BeginClock() {
+    m_timer1.start(kStartUpDelayMs);
+}
+
+void Station::Timer1_Timer() {
+    m_displays.Set(Displays::TimeText,
+                   m_clock.Now().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")));
+}
+
+QString Station::ResolveTestPath(const QString& path) const {
+    if (path.isEmpty() || QFileInfo(path).isAbsolute()) {
+        return path;
+    }
+    return QDir::toNativeSeparators(QDir(m_settings.programFolder).filePath(path));
+}
+
+void Station::LayOutGrids() {
+    m_test.Table().LayOut();
+    m_phases.LayOut();
+}
+
+void Station::StartUp() {
+    m_startedUp = true;
+    LayOutGrids();
+    m_settings = LoadProgramSettings(m_settings.programFolder);
+    m_settings.testFilePath = ResolveTestPath(m_settings.testFilePath);
+    m_test.SetPath(m_settings.testFilePath);
+    m_points->SetSaveLogFlag(m_settings.saveLogFlag);
+    m_connection->LoadConnectionSettings(m_settings.settingsPath, m_settings.testFilePath);
+    m_test.LoadTestFile(m_operator);
+
+    QString serial = m_displays.Get(Displays::SNText);
+    if (serial.isEmpty()) {
+        serial = m_clock.Now().toString(QStringLiteral("yyyyMMdd")) +
+                 QString::number(m_settings.channelNumber);
+        m_displays.Set(Displays::SNText, serial);
+    }
+    m_displays.Set(
+        Displays::LogFilePath,
+        QDir::toNativeSeparators(
+            QDir(m_settings.programFolder).filePath(QStringLiteral("TestLog/") + serial + ".CSV")));
+    m_displays.Set(Displays::Frame2Caption,
+                   QStringLiteral("Channel - %1").arg(m_settings.channelNumber));
+    m_displays.Set(Displays::WorkLabel, kSpinnerIdle);
+    m_state.PauseRequested = false;
+    m_control->SetControlsForRun(true);
+    Timer1_Timer();
+    emit startedUp();
+}
+
+QString Station::DialogPreset() const {
+    if (!m_test.Path().isEmpty()) {
+        return m_test.Path();
+    }
+    return QDir::toNativeSeparators(QDir(m_settings.programFolder).filePath("TESTTMP.INI"));
+}
+
+void Station::OpenCommand_Click() {
+    const QString path = m_operator.AskOpenFile(kTestFileFilter, DialogPreset());
+    if (path.isEmpty()) {
+        return;
+    }
+    m_test.SetPath(path);
+    QString error;
+    if (!m_settings.StoreTestFilePath(path, &error)) {
+        m_operator.ShowMessage(QStringLiteral("Cannot remember the test file in %1: %2")
+                                   .arg(m_settings.settingsPath, error));
+    }
+    LayOutGrids();
+    m_connection->LoadConnectionSettings(m_settings.settingsPath, path);
+    m_test.LoadTestFile(m_operator);
+}
+
+bool Station::SaveCommand_Click() {
+    const QString path = m_operator.AskSaveFile(kTestFileFilter, DialogPreset());
+    if (path.isEmpty()) {
+        return false;
+    }
+    m_test.SetPath(path);
+    QString error;
+    if (!m_settings.StoreTestFilePath(path, &error)) {
+        m_operator.ShowMessage(QStringLiteral("Cannot remember the test file in %1: %2")
+                                   .arg(m_settings.settingsPath, error));
+    }
+    if (!m_test.SaveTestFile(m_operator)) {
+        return false;
+    }
+    if (!m_connection->StoreConnectionSettings(m_settings.settingsPath, path, &error)) {
+        m_operator.ShowMessage(
+            QStringLiteral("Cannot save the connection settings in %1: %2").arg(path, error));
+        return false;
+    }
+    return true;
+}
+
+void Station::ConnectCommand_Click() {
+    m_connection->LoadConnectionSettings(m_settings.settingsPath, m_test.Path());
+}
+
+void Station::ConnectOKCommand_Click() {
+    QString error;
+    if (!m_connection->StoreConnectionSettings(m_settings.settingsPath, m_test.Path(), &error)) {
+        m_operator.ShowMessage(
+            QStringLiteral("Cannot save the connection settings: %1").arg(error));
+    }
+    m_settings.connectMode = m_connection->Records()[m_connection->LoadDevice(0)].ConnectMode;
+    m_settings.lanMode = m_settings.connectMode == ConnectionRecord::kLan;
+    SaveCommand_Click();
+}
+
+void Station::Shutdown() {
+    m_control->Shutdown();
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+#include "Displays.h"
+#include "PhaseGrid.h"
+#include "ProgramSettings.h"
+#include "RunControl.h"
+#include "RunState.h"
+#include "TestFile.h"
+
+class Clock;
+class LoadConnection;
+class Measurement;
+class Operator;
+class OutputProgrammer;
+class PointLog;
+class RunChannel;
+
+// The whole engine behind the window and the headless runner: settings, the
+// test, the load connection, the run and what the window shows. Both faces
+// call the same click handlers and read the same models.
+class Station : public QObject {
+    Q_OBJECT
+
+  public:
+    Station(Operator& op, const Clock& clock, const QString& programFolder,
+            QObject* parent = nullptr);
+    ~Station() override;
+
+    // The start-up work: settings, connection settings, test file, serial
+    // number. The window calls it from its first clock tick; the runner at once.
+    void StartUp();
+    // Starts the clock timer: StartUp() after 500 ms, then the time display
+    // every second.
+    void BeginClock();
+    // Shows the date and time in TimeText.
+    void Timer1_Timer();
+
+    void StartCommand_Click() { m_control->StartCommand_Click(); }
+    void StopCommand_Click() { m_control->StopCommand_Click(); }
+    void PauseCommand_Click() { m_control->PauseCommand_Click(); }
+    void OpenCommand_Click();
+    // Returns false when the dialog was cancelled or the file not written.
+    bool SaveCommand_Click();
+    // The connection panel: opening restores it, OK stores it and saves.
+    void ConnectCommand_Click();
+    void ConnectOKCommand_Click();
+    // The window closes: the run stops at once and the load is released.
+    void Shutdown();
+
+    ProgramSettings& Settings() { return m_settings; }
+    TestDocument& Test() { return m_test; }
+    LoadConnection& Connection() { return *m_connection; }
+    Displays& Views() { return m_displays; }
+    PhaseGrid& Phases() { return m_phases; }
+    const RunState& State() const { return m_state; }
+    PointLog& Points() { return *m_points; }
+    RunControl& Control() { return *m_control; }
+    bool StartedUp() const { return m_startedUp; }
+
+  signals:
+    void startedUp();
+
+  private:
+    QString ResolveTestPath(const QString& path) const;
+    QString DialogPreset() const;
+    void LayOutGrids();
+
+    Operator& m_operator;
+    const Clock& m_clock;
+    ProgramSettings m_settings;
+    TestDocument m_test;
+    Displays m_displays;
+    PhaseGrid m_phases;
+    RunState m_state;
+    QTimer m_runTimer;
+    QTimer m_timer1;
+    bool m_startedUp = false;
+    std::unique_ptr<LoadConnection> m_connection;
+    std::unique_ptr<RunChannel> m_channel;
+    std::unique_ptr<Measurement> m_measurement;
+    std::unique_ptr<OutputProgrammer> m_outputs;
+    std::unique_ptr<PointLog> m_points;
+    std::unique_ptr<RunContext> m_context;
+    std::unique_ptr<RunControl> m_control;
+};
