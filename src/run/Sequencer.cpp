@@ -13,7 +13,7 @@
 #include "NumberText.h"
 #include "OutputProgrammer.h"
 #include "PointLog.h"
-#include "PulseVerdict.h"
+#include "PulseReply.h"
 #include "RunChannel.h"
 #include "RunControl.h"
 #include "RunState.h"
@@ -369,11 +369,11 @@ int Sequencer::WaitForReceiveTimeOut(int stepIndex) {
     const double seconds = (value(StepField::StopAH) + 1) *
                                (value(StepField::StopTime) + value(StepField::StopValue)) / 1000.0 +
                            1.0;
-    const PulseVerdict verdict = ParsePulseVerdict(m_ctx.channel.ReadTimed(seconds));
-    m_ctx.displays.Set(Displays::VoltageText, verdict.voltage);
-    m_ctx.displays.Set(Displays::CurrentText, verdict.current);
-    m_ctx.displays.Set(Displays::PowerText, verdict.power);
-    return verdict.code;
+    const PulseReply result = ParsePulseReply(m_ctx.channel.ReadTimed(seconds));
+    m_ctx.displays.Set(Displays::VoltageText, result.voltage);
+    m_ctx.displays.Set(Displays::CurrentText, result.current);
+    m_ctx.displays.Set(Displays::PowerText, result.power);
+    return result.code;
 }
 
 void Sequencer::Arm() {
