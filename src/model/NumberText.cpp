@@ -7,18 +7,6 @@
 namespace {
 constexpr int kSignificantDigits = 15;
 
-QString TrimFraction(QString text) {
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0'))) {
-            text.chop(1);
-        }
-        if (text.endsWith(QLatin1Char('.'))) {
-            text.chop(1);
-        }
-    }
-    return text;
-}
-
 // Length of the leading numeric part starting at `pos`, 0 when there is none.
 int NumericPrefixLength(const QString& text, int pos) {
     const int start = pos;
@@ -63,6 +51,28 @@ int NumericPrefixLength(const QString& text, int pos) {
     return pos - start;
 }
 
+// "-1.2345e+17" -> "-123450000000000000"; "1.5e-07" -> "0.00000015".
+QString PlainDecimal(const QString& scientific) {
+    const bool negative = scientific.startsWith(QLatin1Char('-'));
+    const int ePos = scientific.indexOf(QLatin1Char('e'));
+    const int first = negative ? 1 : 0;
+    QString digits = scientific.mid(first, ePos - first);
+    digits.remove(QLatin1Char('.'));
+    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0'))) {
+        digits.chop(1);
+    }
+    const int exponent = scientific.mid(ePos + 1).toInt();
+    QString text;
+    if (exponent < 0) {
+        text = QStringLiteral("0.") + QString(-exponent - 1, QLatin1Char('0')) + digits;
+    } else if (digits.size() <= exponent + 1) {
+        text = digits + QString(exponent + 1 - digits.size(), QLatin1Char('0'));
+    } else {
+        text = digits.left(exponent + 1) + QLatin1Char('.') + digits.mid(exponent + 1);
+    }
+    return negative ? QLatin1Char('-') + text : text;
+}
+
 int SkipBlanks(const QString& text, int pos) {
     while (pos < text.size() && (text[pos] == QLatin1Char(' ') || text[pos] == QLatin1Char('\t'))) {
         ++pos;
@@ -79,11 +89,10 @@ QString NumberText(double value) {
     if (!text.contains(QLatin1Char('e'))) {
         return text;
     }
-    // Very large or very small values: write all digits out, no exponent.
-    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-    const int decimals = std::max(0, kSignificantDigits - 1 - exponent);
-    const double rounded = QString::number(value, 'g', kSignificantDigits).toDouble();
-    return TrimFraction(QString::number(rounded, 'f', decimals));
+    // Very large or very small values: place the 15 significant digits by
+    // hand. Going back through a double would print digits that the rounding
+    // took away (1e23 is stored as 99999999999999991611392).
+    return PlainDecimal(QString::number(value, 'e', kSignificantDigits - 1));
 }
 
 std::optional<double> LeadingNumber(const QString& text) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "NumberText.h"
 
 TEST(NumberText, WritesShortestDecimalText) {
@@ -15,6 +17,16 @@ TEST(NumberText, WritesShortestDecimalText) {
     EXPECT_EQ(NumberText(1e20), "100000000000000000000");
     EXPECT_EQ(NumberText(1e-7), "0.0000001");
     EXPECT_EQ(NumberText(12500), "12500");
+}
+
+TEST(NumberText, WritesHugeAndTinyValuesWithoutExponentOrExtraDigits) {
+    EXPECT_EQ(NumberText(1e23), "100000000000000000000000");  // not 99999999999999991611392
+    EXPECT_EQ(NumberText(123456789012345678.0), "123456789012346000");
+    EXPECT_EQ(NumberText(-2.5e16), "-25000000000000000");
+    EXPECT_EQ(NumberText(999999999999999.9), "1000000000000000");
+    EXPECT_EQ(NumberText(-1.5e-9), "-0.0000000015");
+    EXPECT_EQ(NumberText(1.0 / 3.0 * 1e-6), "0.000000333333333333333");
+    EXPECT_EQ(NumberText(std::numeric_limits<double>::infinity()), "0");
 }
 
 TEST(NumberText, ReadsLongestLeadingNumber) {
