@@ -97,9 +97,13 @@ bool StepRowCommands::Paste(Operator& op) {
 
 void StepRowCommands::PasteAtEnd() {
     // The rows are read as they are now, so edits made since the copy come
-    // along; appending never moves the rows being read.
+    // along. Rows that were deleted since the copy are taken from the buffer,
+    // never from the copies this paste appends.
+    const int existingSteps = m_table.StepCount();
     for (int row = m_copiedFirstRow; row <= m_copiedLastRow; ++row) {
-        const StepTable::Cells cells = CopiedStep(row);
+        const StepTable::Cells cells = row <= existingSteps
+                                           ? m_table.StepCells(row)
+                                           : m_copyBuffer.value(row - m_copiedFirstRow);
         m_table.AppendStep();
         const int newRow = m_table.StepCount();
         m_table.SetCurrentRow(newRow);
@@ -115,12 +119,4 @@ void StepRowCommands::PasteBelowCurrent() {
         m_table.SetStepCells(row, cells);
     }
     m_table.SetCurrentRow(row);
-}
-
-StepTable::Cells StepRowCommands::CopiedStep(int gridRow) const {
-    if (gridRow <= m_table.StepCount()) {
-        return m_table.StepCells(gridRow);
-    }
-    // The row was deleted since the copy: its snapshot is all that is left.
-    return m_copyBuffer.value(gridRow - m_copiedFirstRow);
 }

@@ -49,7 +49,6 @@ class StepRowCommands {
   private:
     void PasteAtEnd();
     void PasteBelowCurrent();
-    StepTable::Cells CopiedStep(int gridRow) const;
 
     StepTable& m_table;
     int m_selectionFirstRow = 0;
