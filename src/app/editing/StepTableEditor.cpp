@@ -1,0 +1,186 @@
+#include "StepTableEditor.h"
+
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "StepCellDelegate.h"
+#include "StepGridView.h"
+#include "StepRowCommands.h"
+#include "StepSetupPanel.h"
+#include "StepTable.h"
+
+StepTableEditor::StepTableEditor(StepTable& table, Operator& op, QWidget* parent)
+    : QWidget(parent),
+      m_table(table),
+      m_operator(op),
+      m_rowCommands(std::make_unique<StepRowCommands>(table)),
+      m_grid(new StepGridView(table, op, this)),
+      m_panel(new StepSetupPanel(table, op, this)),
+      m_buttonColumn(new QWidget(this)),
+      m_rightMenu(new QMenu(QStringLiteral("Right Menu"), this)) {
+    auto* buttons = new QVBoxLayout(m_buttonColumn);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    AddRowButton(QStringLiteral("AddCommand"), QStringLiteral("Addition New Step"),
+                 &StepTableEditor::AddStep);
+    AddRowButton(QStringLiteral("InsCommand"), QStringLiteral("Insert Step"),
+                 &StepTableEditor::InsertStep);
+    AddRowButton(QStringLiteral("DelCommand"), QStringLiteral("Delete Step"),
+                 &StepTableEditor::DeleteStep);
+    AddRowButton(QStringLiteral("MoveUpCommand"), QStringLiteral("Move Up Step"),
+                 &StepTableEditor::MoveStepUp);
+    AddRowButton(QStringLiteral("MoveDnCommand"), QStringLiteral("Move Down Step"),
+                 &StepTableEditor::MoveStepDown);
+    buttons->addStretch(1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_grid, 1);
+    layout->addWidget(m_buttonColumn);
+    layout->addWidget(m_panel);
+
+    m_rightMenu->setObjectName(QStringLiteral("RightPUP"));
+    m_copyAction =
+        m_rightMenu->addAction(QStringLiteral("COPY"), this, &StepTableEditor::CopySteps);
+    m_copyAction->setObjectName(QStringLiteral("COPY"));
+    m_pasteAction =
+        m_rightMenu->addAction(QStringLiteral("PASTE"), this, &StepTableEditor::PasteSteps);
+    m_pasteAction->setObjectName(QStringLiteral("PASTE"));
+
+    ConnectGrid();
+    connect(m_panel, &StepSetupPanel::openChanged, this, &StepTableEditor::UpdateControls);
+    connect(m_panel, &StepSetupPanel::committed, this, [this](int gridRow) {
+        m_grid->scrollTo(m_table.index(gridRow - 1, 0));
+        m_grid->setFocus();
+    });
+    UpdateControls();
+}
+
+StepTableEditor::~StepTableEditor() = default;
+
+QPushButton* StepTableEditor::AddRowButton(const QString& name, const QString& label,
+                                           void (StepTableEditor::*command)()) {
+    auto* button = new QPushButton(label, m_buttonColumn);
+    button->setObjectName(name);
+    m_buttonColumn->layout()->addWidget(button);
+    connect(button, &QPushButton::clicked, this, command);
+    m_rowButtons << button;
+    return button;
+}
+
+void StepTableEditor::ConnectGrid() {
+    StepRowCommands* rows = m_rowCommands.get();
+    connect(m_grid, &StepGridView::selectionStarted, this,
+            [rows](int row) { rows->BeginSelection(row); });
+    connect(m_grid, &StepGridView::selectionEnded, this,
+            [rows](int row) { rows->EndSelection(row); });
+    connect(m_grid, &StepGridView::selectionExtended, this,
+            [rows](int first, int last) { rows->SetSelection(first, last); });
+    connect(m_grid, &StepGridView::contextMenuRequested, this, &StepTableEditor::ShowRightMenu);
+    connect(m_grid, &StepGridView::modifyRequested, m_panel, &StepSetupPanel::OpenForModify);
+    connect(m_grid, &StepGridView::deleteRequested, this, &StepTableEditor::DeleteStep);
+    connect(m_grid, &StepGridView::insertRequested, this, &StepTableEditor::InsertStep);
+    connect(m_grid, &StepGridView::copyRequested, this, &StepTableEditor::CopySteps);
+    connect(m_grid, &StepGridView::pasteRequested, this, &StepTableEditor::PasteSteps);
+    connect(m_grid, &StepGridView::moveUpRequested, this, &StepTableEditor::MoveStepUp);
+    connect(m_grid, &StepGridView::moveDownRequested, this, &StepTableEditor::MoveStepDown);
+}
+
+void StepTableEditor::SetNameLists(const QStringList& actionNames, const QStringList& loadModeNames,
+                                   const QStringList&) {
+    m_panel->SetActionNames(actionNames);
+    m_grid->CellDelegate().SetActionNames(actionNames);
+    m_grid->CellDelegate().SetLoadModeNames(loadModeNames);
+}
+
+void StepTableEditor::SetLanMode(bool lanMode) {
+    m_panel->SetLanMode(lanMode);
+}
+
+void StepTableEditor::SetChannelNumber(int channel) {
+    m_panel->SetChannelNumber(channel);
+}
+
+void StepTableEditor::SetChannelsInUse(int channels) {
+    m_panel->SetChannelsInUse(channels);
+    m_grid->CellDelegate().SetChannelsInUse(channels);
+}
+
+void StepTableEditor::SetEditingEnabled(bool enabled) {
+    m_editingEnabled = enabled;
+    UpdateControls();
+}
+
+QTableView* StepTableEditor::GridView() const {
+    return m_grid;
+}
+
+bool StepTableEditor::RowCommandsAllowed() const {
+    // While the panel is open its edit row must stay where it was taken.
+    return m_editingEnabled && !m_panel->IsOpen();
+}
+
+void StepTableEditor::UpdateControls() {
+    const bool allowed = RowCommandsAllowed();
+    for (QPushButton* button : std::as_const(m_rowButtons)) {
+        button->setEnabled(allowed);
+    }
+    m_grid->SetEditingLocked(!allowed);
+    m_panel->setEnabled(m_editingEnabled);
+    m_pasteAction->setEnabled(allowed && m_rowCommands->CanPaste());
+}
+
+void StepTableEditor::ShowRightMenu(const QPoint& globalPos) {
+    UpdateControls();
+    m_rightMenu->popup(globalPos);
+}
+
+void StepTableEditor::AddStep() {
+    if (RowCommandsAllowed()) {
+        m_grid->CommitOpenEditor();
+        m_panel->OpenForAdd();
+    }
+}
+
+void StepTableEditor::InsertStep() {
+    if (RowCommandsAllowed()) {
+        m_grid->CommitOpenEditor();
+        m_panel->OpenForInsert();
+    }
+}
+
+void StepTableEditor::DeleteStep() {
+    if (RowCommandsAllowed()) {
+        m_grid->CommitOpenEditor();
+        m_rowCommands->DeleteCurrentStep();
+    }
+}
+
+void StepTableEditor::MoveStepUp() {
+    if (RowCommandsAllowed()) {
+        m_grid->CommitOpenEditor();
+        m_rowCommands->MoveUp();
+    }
+}
+
+void StepTableEditor::MoveStepDown() {
+    if (RowCommandsAllowed()) {
+        m_grid->CommitOpenEditor();
+        m_rowCommands->MoveDown();
+    }
+}
+
+void StepTableEditor::CopySteps() {
+    m_grid->CommitOpenEditor();
+    if (m_rowCommands->Copy()) {
+        UpdateControls();
+    }
+}
+
+void StepTableEditor::PasteSteps() {
+    if (RowCommandsAllowed()) {
+        m_grid->CommitOpenEditor();
+        m_rowCommands->Paste(m_operator);
+    }
+}

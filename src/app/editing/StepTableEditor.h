@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class Operator;
+class QAction;
+class QMenu;
+class QPushButton;
+class QTableView;
+class StepGridView;
+class StepRowCommands;
+class StepSetupPanel;
+class StepTable;
+
+// Everything the operator edits the step table with: the grid with its
+// in-place editors, the row buttons beside it, the setup panel, the context
+// menu with COPY and PASTE, and the keys of a table editor (Delete, Insert,
+// Ctrl+C, Ctrl+V, Ctrl+Up, Ctrl+Down, F2 and Enter). Edits change the step
+// table only; the test file follows when it is saved. Messages go to the
+// operator.
+class StepTableEditor : public QWidget {
+    Q_OBJECT
+
+  public:
+    StepTableEditor(StepTable& table, Operator& op, QWidget* parent = nullptr);
+    ~StepTableEditor() override;
+
+    // The pickers' lists from the settings file. No selector uses the
+    // high/low list; it is accepted for completeness.
+    void SetNameLists(const QStringList& actionNames, const QStringList& loadModeNames,
+                      const QStringList& highLowNames);
+    void SetLanMode(bool lanMode);
+    void SetChannelNumber(int channel);
+    // Two or more channels in use refuse the CV mode.
+    void SetChannelsInUse(int channels);
+    // Off while a test runs: no row command, no cell editor, no panel commit.
+    void SetEditingEnabled(bool enabled);
+    bool EditingEnabled() const { return m_editingEnabled; }
+
+    QTableView* GridView() const;
+    StepSetupPanel& SetupPanel() const { return *m_panel; }
+    StepRowCommands& RowCommands() const { return *m_rowCommands; }
+    QMenu* RightMenu() const { return m_rightMenu; }
+
+    // The row commands.
+    void AddStep();
+    void InsertStep();
+    void DeleteStep();
+    void MoveStepUp();
+    void MoveStepDown();
+    void CopySteps();
+    void PasteSteps();
+
+  private:
+    QPushButton* AddRowButton(const QString& name, const QString& label,
+                              void (StepTableEditor::*command)());
+    void ConnectGrid();
+    void ShowRightMenu(const QPoint& globalPos);
+    bool RowCommandsAllowed() const;
+    void UpdateControls();
+
+    StepTable& m_table;
+    Operator& m_operator;
+    std::unique_ptr<StepRowCommands> m_rowCommands;
+    StepGridView* m_grid;
+    StepSetupPanel* m_panel;
+    QWidget* m_buttonColumn;
+    QList<QPushButton*> m_rowButtons;
+    QMenu* m_rightMenu;
+    QAction* m_copyAction;
+    QAction* m_pasteAction;
+    bool m_editingEnabled = true;
+};
