@@ -11,6 +11,9 @@ struct SimOptions {
     double fullVoltage = 54.0;         // open-circuit voltage when full
     double emptyVoltage = 40.0;        // open-circuit voltage when empty
     double internalResistance = 0.05;  // ohm
+    double timeScale = 1.0;            // simulated seconds of discharge per real second
+    double pulseFailVoltage = 0.0;     // a pulse test fails below this voltage (0 = never)
+    int pulseNgCount = 0;              // this many pulse tests answer NG first
     QString journalPath;               // "" = no journal file
 };
 
@@ -46,6 +49,9 @@ class SimulatedLoad {
     // Waits (letting the caller's events run) until `command` has been
     // received at least `count` times, or `timeoutMs` passes.
     bool WaitForCommand(const QString& command, int count = 1, int timeoutMs = 5000) const;
+
+    // Why the journal file named in the options could not be opened, or "".
+    QString JournalError() const;
 
     void SetFaults(const SimFaults& faults);
 
