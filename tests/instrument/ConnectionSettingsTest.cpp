@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "Clock.h"
+#include "IniFile.h"
+#include "LoadConnection.h"
+#include "RecordingOperator.h"
+#include "TestFiles.h"
+
+namespace {
+class ConnectionSettingsTest : public ::testing::Test {
+  protected:
+    QString PathOf(const QString& name) const { return QDir(folder.path()).filePath(name); }
+    void Load() { connection.LoadConnectionSettings(settingsPath, testFilePath); }
+    bool Store(QString* error = nullptr) {
+        return connection.StoreConnectionSettings(settingsPath, testFilePath, error);
+    }
+    QString Row(int column) const { return grid().Text(0, column); }
+    const StatusGridModel& grid() const {
+        return const_cast<LoadConnection&>(connection).StatusGrid();
+    }
+    QString Header() const {
+        return grid().headerData(StatusGridModel::kAddressColumn, Qt::Horizontal).toString();
+    }
+    int StatusRgb() const {
+        return grid()
+            .data(grid().index(0, StatusGridModel::kStatusColumn), StatusGridModel::kTextRgbRole)
+            .toInt();
+    }
+    const ConnectionRecord& Channel1() const { return connection.Records()[1]; }
+
+    QTemporaryDir folder;
+    QString settingsPath = PathOf("TRIO.INI");
+    QString testFilePath = PathOf("TestFile01.INI");
+    RecordingOperator op;
+    LoadConnection connection{op, SystemClock::Instance()};
+};
+}  // namespace
+
+TEST_F(ConnectionSettingsTest, FreshInstallationShowsTheFactoryLanAddress) {
+    Load();
+    const ConnectionPanel& panel = connection.Panel();
+    EXPECT_EQ(panel.selectedMedium, ConnectionPanel::kLan);
+    EXPECT_EQ(panel.ip, QStringLiteral("192.168.16.128"));
+    EXPECT_EQ(panel.port, QStringLiteral("4001"));
+    EXPECT_EQ(panel.comPort, QStringLiteral("01"));
+    EXPECT_EQ(panel.gpibAddress, QStringLiteral("05"));
+    EXPECT_EQ(Channel1().ConnectMode, ConnectionRecord::kLan);
+    EXPECT_EQ(Channel1().BaudRate, 115200);
+    EXPECT_EQ(connection.LoadCount(), 1);
+
+    EXPECT_EQ(Header(), QStringLiteral("TCPIP"));
+    EXPECT_EQ(Row(0), QStringLiteral("1"));
+    EXPECT_EQ(Row(1), QStringLiteral("192.168.16.128:4001"));
+    EXPECT_EQ(Row(2), QStringLiteral("Wait"));
+    EXPECT_EQ(StatusRgb(), StatusGridModel::kBlue);
+    // Reading creates nothing.
+    EXPECT_FALSE(QFile::exists(settingsPath));
+    EXPECT_FALSE(QFile::exists(testFilePath));
+}
+
+TEST_F(ConnectionSettingsTest, StoreWritesKeysInPlaceAndKeepsEverythingElse) {
+    WriteFileBytes(settingsPath, "[TRIO]\r\nTestFileName01=x.INI\r\nConnectMode=2\r\n");
+    WriteFileBytes(testFilePath,
+                   "; steps below\r\n"
+                   "[TestStep Option]\r\nTotalStep=1\r\n"
+                   "[Load1 Option]\r\nIP=10.0.0.9\r\nPort=5025\r\nExtra=keep me\r\n"
+                   "[Step1]\r\nActionMode=Rest\r\n");
+    Load();
+    EXPECT_EQ(Row(1), QStringLiteral("10.0.0.9:5025"));
+
+    ConnectionPanel& panel = connection.Panel();
+    panel.selectedMedium = ConnectionPanel::kGpib;
+    panel.gpibAddress = QStringLiteral("12");
+    panel.ip = QStringLiteral("127.0.0.1");
+    panel.port = QStringLiteral("4002");
+    panel.rs485 = true;
+    ASSERT_TRUE(Store());
+
+    EXPECT_EQ(ReadFileBytes(settingsPath),
+              QByteArray("[TRIO]\r\nTestFileName01=x.INI\r\nConnectMode=1\r\n"));
+    EXPECT_EQ(ReadFileBytes(testFilePath),
+              QByteArray("; steps below\r\n"
+                         "[TestStep Option]\r\nTotalStep=1\r\n"
+                         "[Load1 Option]\r\nIP=127.0.0.1\r\nPort=4002\r\nExtra=keep me\r\n"
+                         "ComPort=01\r\nBaudRate=115200\r\nRS232toRS485=1\r\nLoadCheck=1\r\n"
+                         "GPIBAddress=12\r\n"
+                         "[Step1]\r\nActionMode=Rest\r\n"));
+    EXPECT_EQ(Header(), QStringLiteral("GPIB"));
+    EXPECT_EQ(Row(1), QStringLiteral("12"));
+
+    // After a store the LAN row shows the bare address, after a load address:port.
+    connection.Panel().selectedMedium = ConnectionPanel::kLan;
+    ASSERT_TRUE(Store());
+    EXPECT_EQ(Row(1), QStringLiteral("127.0.0.1"));
+    Load();
+    EXPECT_EQ(Row(1), QStringLiteral("127.0.0.1:4002"));
+    EXPECT_EQ(Channel1().RS232toRS485, 1);
+}
+
+TEST_F(ConnectionSettingsTest, OddTextsStoreAndReadSafely) {
+    WriteFileBytes(settingsPath, "[TRIO]\r\nConnectMode=7\r\n");
+    Load();
+    EXPECT_EQ(Channel1().ConnectMode, ConnectionRecord::kLan);
+
+    ConnectionPanel& panel = connection.Panel();
+    panel.port = QStringLiteral("40x1");
+    panel.rs485Id = QStringLiteral("abc");
+    panel.ip = QStringLiteral("10.1.1.1\r\n[TRIO]\r\nConnectMode=0");
+    ASSERT_TRUE(Store());
+    EXPECT_EQ(Channel1().PORT, 0);
+    EXPECT_EQ(Channel1().ID, 0);
+
+    const IniFile stored = IniFile::Load(testFilePath);
+    EXPECT_EQ(stored.Value("Load1 Option", "Port", "?"), QStringLiteral("0"));
+    EXPECT_EQ(stored.Value("Load1 Option", "IP", "?"),
+              QStringLiteral("10.1.1.1[TRIO]ConnectMode=0"));
+    EXPECT_FALSE(stored.Contains("TRIO", "ConnectMode"));
+}
+
+TEST_F(ConnectionSettingsTest, UnwritableTestFileIsReported) {
+    testFilePath = PathOf("missing-folder/TestFile01.INI");
+    QString error;
+    EXPECT_FALSE(Store(&error));
+    EXPECT_TRUE(error.contains("TestFile01.INI")) << error.toStdString();
+    // The settings file is independent of it.
+    EXPECT_EQ(ReadSetting(settingsPath, "TRIO", "ConnectMode", "?"), QStringLiteral("2"));
+}
