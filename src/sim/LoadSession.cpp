@@ -1,9 +1,14 @@
 #include "LoadSession.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "CommandInterpreter.h"
 #include "CommandJournal.h"
+
+namespace {
+constexpr double kMaxTimerMs = 3600.0 * 1000.0;
+}
 
 LoadSession::LoadSession(const SessionContext& context, ReplySender::Writer writer, Closer closer,
                          QObject* parent)
@@ -68,8 +73,9 @@ void LoadSession::ArmPulseTimer() {
     if (!end) {
         return;
     }
-    const double waitMs = (*end - m_context.now()) * 1000.0;
-    m_pulseTimer.start(std::max(0, static_cast<int>(std::ceil(waitMs)) + 1));
+    // A very long train wakes the timer now and then; SendPulseResult re-arms it.
+    const double waitMs = std::clamp((*end - m_context.now()) * 1000.0, 0.0, kMaxTimerMs);
+    m_pulseTimer.start(static_cast<int>(std::ceil(waitMs)) + 1);
 }
 
 void LoadSession::SendPulseResult() {

@@ -1,6 +1,7 @@
 #include "PtyLoadServer.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -12,10 +13,35 @@
 
 namespace {
 constexpr int kReadChunk = 4096;
+// How often to look for a port while none is open: well inside the 0.1 s a
+// serial read waits for its reply.
+constexpr int kPortWatchMs = 10;
+
+// Raw mode is set through a short opening of our own; the terminal keeps it
+// for the ports opened later.
+bool SetRawMode(const char* device) {
+    const int slave = ::open(device, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0) {
+        return false;
+    }
+    termios mode{};
+    bool done = tcgetattr(slave, &mode) == 0;
+    if (done) {
+        cfmakeraw(&mode);
+        done = tcsetattr(slave, TCSANOW, &mode) == 0;
+    }
+    const int failure = errno;
+    ::close(slave);
+    errno = failure;
+    return done;
 }
+}  // namespace
 
 PtyLoadServer::PtyLoadServer(const SessionContext& context, QObject* parent)
-    : QObject(parent), m_context(context) {}
+    : QObject(parent), m_context(context) {
+    m_portWatch.setInterval(kPortWatchMs);
+    connect(&m_portWatch, &QTimer::timeout, this, &PtyLoadServer::CheckForPort);
+}
 
 PtyLoadServer::~PtyLoadServer() {
     CloseDevice();
@@ -49,17 +75,8 @@ QString PtyLoadServer::Open(QString* error) {
     if (flags < 0 || fcntl(m_master, F_SETFL, flags | O_NONBLOCK) != 0) {
         return Fail(QStringLiteral("fcntl"), error);
     }
-    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_slave < 0) {
-        return Fail(QStringLiteral("open"), error);
-    }
-    termios mode{};
-    if (tcgetattr(m_slave, &mode) != 0) {
-        return Fail(QStringLiteral("tcgetattr"), error);
-    }
-    cfmakeraw(&mode);
-    if (tcsetattr(m_slave, TCSANOW, &mode) != 0) {
-        return Fail(QStringLiteral("tcsetattr"), error);
+    if (!SetRawMode(name)) {
+        return Fail(QStringLiteral("raw mode"), error);
     }
     m_path = QString::fromLocal8Bit(name);
 
@@ -82,16 +99,35 @@ void PtyLoadServer::SetFaults(const SimFaults& faults) {
 }
 
 void PtyLoadServer::CloseDevice() {
+    m_portWatch.stop();
     m_readNotifier.reset();
     m_writeNotifier.reset();
-    if (m_slave >= 0) {
-        ::close(m_slave);
-        m_slave = -1;
-    }
     if (m_master >= 0) {
         ::close(m_master);
         m_master = -1;
     }
+}
+
+// While no port is open every read of the master fails at once, so reading
+// stops and a timer looks for the next opening instead.
+void PtyLoadServer::WaitForPort() {
+    m_portOpen = false;
+    m_output.clear();
+    m_readNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
+    m_portWatch.start();
+}
+
+void PtyLoadServer::CheckForPort() {
+    pollfd watch{m_master, POLLIN, 0};
+    if (::poll(&watch, 1, 0) < 0 || (watch.revents & POLLHUP) != 0) {
+        return;
+    }
+    m_portWatch.stop();
+    // Anything the previous port left unread is not for this one.
+    tcflush(m_master, TCOFLUSH);
+    m_portOpen = true;
+    m_readNotifier->setEnabled(true);
 }
 
 void PtyLoadServer::ReadInput() {
@@ -106,15 +142,14 @@ void PtyLoadServer::ReadInput() {
             continue;
         }
         if (n == 0 || errno != EAGAIN) {
-            // The terminal is gone; stop listening rather than spin on it.
-            m_readNotifier->setEnabled(false);
+            WaitForPort();  // the port was closed
         }
         return;
     }
 }
 
 void PtyLoadServer::Write(const QByteArray& bytes) {
-    if (m_output.size() + bytes.size() > kMaxPendingBytes) {
+    if (!m_portOpen || m_output.size() + bytes.size() > kMaxPendingBytes) {
         return;
     }
     m_output += bytes;

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 #include "SessionContext.h"
@@ -13,9 +14,10 @@ class LoadSession;
 
 // Serves the load on a pseudo-terminal, the stand-in for a serial cable: a
 // serial port opened on the device path talks to the load. The terminal is
-// raw, so LF and CR pass untouched. A dropped link makes the load deaf and
-// mute on this medium until new faults are set; a terminal cannot hang up
-// the way a socket does.
+// raw, so LF and CR pass untouched. As on a real cable, what the load sends
+// while no port is open is lost rather than kept for the next opening. A
+// dropped link makes the load deaf and mute on this medium until new faults
+// are set; a terminal cannot hang up the way a socket does.
 class PtyLoadServer : public QObject {
   public:
     explicit PtyLoadServer(const SessionContext& context, QObject* parent = nullptr);
@@ -32,6 +34,8 @@ class PtyLoadServer : public QObject {
   private:
     QString Fail(const QString& what, QString* error);
     void CloseDevice();
+    void WaitForPort();
+    void CheckForPort();
     void ReadInput();
     void Write(const QByteArray& bytes);
     void FlushOutput();
@@ -39,10 +43,8 @@ class PtyLoadServer : public QObject {
     SessionContext m_context;
     SimFaults m_faults;
     int m_master = -1;
-    // Held open so that the terminal stays up between the program's port
-    // openings (without it every read of the master fails once the port
-    // closes).
-    int m_slave = -1;
+    bool m_portOpen = false;  // a serial port has the terminal open
+    QTimer m_portWatch;
     QString m_path;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;

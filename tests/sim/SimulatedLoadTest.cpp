@@ -99,18 +99,28 @@ TEST_F(SimulatedLoadTest, AnswersASerialPortOnThePseudoTerminal) {
     QString error;
     const QString device = m_load->OpenPty(&error);
     ASSERT_FALSE(device.isEmpty()) << error.toStdString();
-    for (int opening = 0; opening < 2; ++opening) {  // the terminal survives a reopen
-        QSerialPort port(device);
+    auto open = [&device](QSerialPort& port) {
+        port.setPortName(device);
         port.setBaudRate(115200);
         port.setFlowControl(QSerialPort::HardwareControl);
-        ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+        return port.open(QIODevice::ReadWrite);
+    };
+    for (int opening = 0; opening < 2; ++opening) {  // the terminal survives a reopen
+        QSerialPort port;
+        ASSERT_TRUE(open(port)) << port.errorString().toStdString();
         WriteLine(port, Cmd::kRemoteSerial);
         port.write("MEAS:VOLT?\r\n");
         EXPECT_EQ(ReadLine(port), QByteArray("54\n"));
         EXPECT_EQ(Query(port, Cmd::kPhaseCurrents), QByteArray("0,0,0,0\n"));
-        port.close();
+        // A pulse result due after the port closes must not greet the next one.
+        WriteLine(port, QStringLiteral("PERD:HIGH 100"));
+        WriteLine(port, Cmd::kDynamicOn);
+        ASSERT_TRUE(m_load->WaitForCommand(Cmd::kDynamicOn, opening + 1));
     }
-    EXPECT_EQ(m_load->Journal().count(Cmd::kProbeVoltage), 2);
+    WaitWithEvents(200);
+    QSerialPort port;
+    ASSERT_TRUE(open(port));
+    EXPECT_EQ(Query(port, Cmd::kProbeVoltage), QByteArray("54\n"));
     EXPECT_EQ(m_load->Journal().count(Cmd::kRemoteSerial), 2);
 }
 
