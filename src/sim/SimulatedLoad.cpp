@@ -10,34 +10,34 @@
 class SimulatedLoad::Impl {
   public:
     explicit Impl(const SimOptions& options)
-        : journal(options.journalPath), core(new SimulatorCore(options, &journal)) {
-        thread.setObjectName(QStringLiteral("zld-sim"));
-        core->moveToThread(&thread);
+        : m_journal(options.journalPath), m_core(new SimulatorCore(options, &m_journal)) {
+        m_thread.setObjectName(QStringLiteral("zld-sim"));
+        m_core->moveToThread(&m_thread);
         // The core and its sockets die on their own thread when it ends.
-        QObject::connect(&thread, &QThread::finished, core, &QObject::deleteLater);
-        thread.start();
+        QObject::connect(&m_thread, &QThread::finished, m_core, &QObject::deleteLater);
+        m_thread.start();
     }
 
     ~Impl() {
-        thread.quit();
-        thread.wait();
+        m_thread.quit();
+        m_thread.wait();
     }
 
     // Runs `work` on the simulator's thread and returns its result.
     template <typename Work>
     auto Call(Work work) -> decltype(work()) {
-        if (QThread::currentThread() == &thread) {
+        if (QThread::currentThread() == &m_thread) {
             return work();
         }
         decltype(work()) result{};
         QMetaObject::invokeMethod(
-            core, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+            m_core, [&] { result = work(); }, Qt::BlockingQueuedConnection);
         return result;
     }
 
-    CommandJournal journal;
-    QThread thread;
-    SimulatorCore* core;
+    CommandJournal m_journal;
+    QThread m_thread;
+    SimulatorCore* m_core;
 };
 
 SimulatedLoad::SimulatedLoad(const SimOptions& options) : m_impl(std::make_unique<Impl>(options)) {}
@@ -46,7 +46,7 @@ SimulatedLoad::~SimulatedLoad() = default;
 
 quint16 SimulatedLoad::ListenTcp(quint16 port, QString* error) {
     QString reason;
-    const quint16 result = m_impl->Call([&] { return m_impl->core->ListenTcp(port, &reason); });
+    const quint16 result = m_impl->Call([&] { return m_impl->m_core->ListenTcp(port, &reason); });
     if (error) {
         *error = reason;
     }
@@ -55,7 +55,7 @@ quint16 SimulatedLoad::ListenTcp(quint16 port, QString* error) {
 
 QString SimulatedLoad::OpenPty(QString* error) {
     QString reason;
-    const QString path = m_impl->Call([&] { return m_impl->core->OpenPty(&reason); });
+    const QString path = m_impl->Call([&] { return m_impl->m_core->OpenPty(&reason); });
     if (error) {
         *error = reason;
     }
@@ -63,15 +63,15 @@ QString SimulatedLoad::OpenPty(QString* error) {
 }
 
 QStringList SimulatedLoad::Journal() const {
-    return m_impl->journal.Entries();
+    return m_impl->m_journal.Entries();
 }
 
 void SimulatedLoad::ClearJournal() {
-    m_impl->journal.Clear();
+    m_impl->m_journal.Clear();
 }
 
 bool SimulatedLoad::WaitForCommand(const QString& command, int count, int timeoutMs) const {
-    const auto received = [&] { return m_impl->journal.Count(command) >= count; };
+    const auto received = [&] { return m_impl->m_journal.Count(command) >= count; };
     if (!received()) {
         WaitWithEventsUnless(timeoutMs, received);
     }
@@ -79,20 +79,20 @@ bool SimulatedLoad::WaitForCommand(const QString& command, int count, int timeou
 }
 
 QString SimulatedLoad::JournalError() const {
-    return m_impl->journal.Error();
+    return m_impl->m_journal.Error();
 }
 
 void SimulatedLoad::SetFaults(const SimFaults& faults) {
     m_impl->Call([&] {
-        m_impl->core->SetFaults(faults);
+        m_impl->m_core->SetFaults(faults);
         return true;
     });
 }
 
 bool SimulatedLoad::InputOn() const {
-    return m_impl->Call([&] { return m_impl->core->InputOn(); });
+    return m_impl->Call([&] { return m_impl->m_core->InputOn(); });
 }
 
 double SimulatedLoad::ChargeDrawnAh() const {
-    return m_impl->Call([&] { return m_impl->core->ChargeDrawnAh(); });
+    return m_impl->Call([&] { return m_impl->m_core->ChargeDrawnAh(); });
 }
