@@ -27,38 +27,6 @@ QStringList Actions(const StepTable& table) {
 }
 }  // namespace
 
-TEST(StepRowCommands, DeleteRemovesTheCurrentStepButNeverTheLast) {
-    StepTable table;
-    StepRowCommands rows(table);
-    Fill(table, 5);
-    table.SetCurrentRow(3);
-    EXPECT_TRUE(rows.DeleteCurrentStep());
-    EXPECT_EQ(Actions(table), (QStringList{"A1", "A2", "A4", "A5"}));
-    EXPECT_EQ(table.CurrentRow(), 4);
-
-    Fill(table, 1);
-    table.SetCurrentRow(1);
-    EXPECT_FALSE(rows.DeleteCurrentStep());
-    EXPECT_EQ(Actions(table), QStringList{"A1"});
-}
-
-TEST(StepRowCommands, MovesSwapWithTheNeighbourAndFollowTheStep) {
-    StepTable table;
-    StepRowCommands rows(table);
-    Fill(table, 3);
-    table.SetCurrentRow(1);
-    EXPECT_FALSE(rows.MoveUp());
-    EXPECT_TRUE(rows.MoveDown());
-    EXPECT_EQ(Actions(table), (QStringList{"A2", "A1", "A3"}));
-    EXPECT_EQ(table.CurrentRow(), 2);
-    EXPECT_EQ(table.Cell(2, 5), "10");  // the whole step moved
-    EXPECT_TRUE(rows.MoveDown());
-    EXPECT_FALSE(rows.MoveDown());
-    EXPECT_EQ(table.CurrentRow(), 3);
-    EXPECT_TRUE(rows.MoveUp());
-    EXPECT_EQ(Actions(table), (QStringList{"A2", "A1", "A3"}));
-}
-
 TEST(StepRowCommands, CopyTakesAnUpwardRangeInTableOrder) {
     StepTable table;
     StepRowCommands rows(table);
@@ -74,35 +42,6 @@ TEST(StepRowCommands, CopyTakesAnUpwardRangeInTableOrder) {
     EXPECT_EQ(rows.CopyBuffer()[0][0], "A2");
     EXPECT_EQ(rows.CopyBuffer()[2][0], "A4");
     EXPECT_TRUE(rows.CanPaste());
-}
-
-TEST(StepRowCommands, PasteOnTheLastRowAppendsTheRowsAsTheyReadNow) {
-    StepTable table;
-    StepRowCommands rows(table);
-    RecordingOperator op;
-    Fill(table, 5);
-    rows.SetSelection(2, 3);
-    ASSERT_TRUE(rows.Copy());
-    table.SetCell(3, 1, "Edited");
-    table.SetCurrentRow(5);
-    EXPECT_TRUE(rows.Paste(op));
-    EXPECT_EQ(Actions(table), (QStringList{"A1", "A2", "Edited", "A4", "A5", "A2", "Edited"}));
-    EXPECT_EQ(table.CurrentRow(), 7);
-}
-
-TEST(StepRowCommands, PasteElsewhereInsertsTheSnapshotBelowTheCurrentRow) {
-    StepTable table;
-    StepRowCommands rows(table);
-    RecordingOperator op;
-    Fill(table, 5);
-    rows.SetSelection(4, 5);
-    ASSERT_TRUE(rows.Copy());
-    table.SetCell(4, 1, "Edited");
-    table.SetCurrentRow(1);
-    EXPECT_TRUE(rows.Paste(op));
-    EXPECT_EQ(Actions(table), (QStringList{"A1", "A4", "A5", "A2", "A3", "Edited", "A5"}));
-    EXPECT_EQ(table.CurrentRow(), 3);
-    EXPECT_TRUE(op.messages.isEmpty());
 }
 
 TEST(StepRowCommands, PasteNeverGrowsTheTableBeyondItsLimit) {

@@ -130,8 +130,10 @@ void StepGridView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    emit selectionEnded(SelectionRow());
+    // The range ends on the row under the pointer, or where the selection
+    // stopped when the pointer left the rows.
     const QModelIndex released = indexAt(event->position().toPoint());
+    emit selectionEnded(released.isValid() ? released.row() + 1 : SelectionRow());
     // A click, not a drag over rows, opens the cell's editor.
     if (released.isValid() && released == m_pressIndex &&
         !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))) {

@@ -199,6 +199,7 @@ void StepSetupPanel::BuildRampFrames() {
     TimeEntry(off->AddBox("DisCharge Time :", "RampOffStopTimeText", "0", kSeconds));
     off->AddBox("Measure Time :", "RampOffMeasTimeText", "1", kSeconds);
     QLabel* offUnit = off->UnitOf(offValue);
+    offUnit->setObjectName(QStringLiteral("RampOffUnitLabel"));
     connect(offMode, &QComboBox::currentTextChanged, this,
             [this, offMode, offUnit] { FollowModeUnit(offMode, offUnit, false); });
 
@@ -217,6 +218,8 @@ void StepSetupPanel::BuildRampFrames() {
     m_crestFactor = on->AddBox("CF : ", "txtCFValue", "1.4");
     m_powerFactor = on->AddBox("PF : ", "txtPFValue", "1");
     QLabel* rampOnUnit = on->UnitOf(m_rampOnValue);
+    rampOnUnit->setObjectName(QStringLiteral("RampOnUnitLabel"));
+    on->UnitOf(m_loadValue)->setObjectName(QStringLiteral("LoadLevelUnitLabel"));
     connect(m_rampOnMode, &QComboBox::currentTextChanged, this,
             [this, rampOnUnit] { FollowModeUnit(m_rampOnMode, rampOnUnit, false); });
     connect(m_loadLevelMode, &QComboBox::currentTextChanged, this,
