@@ -1,8 +1,11 @@
 #include "GpibTransport.h"
 
+#include <QDeadlineTimer>
 #include <atomic>
+#include <cmath>
 
 #include "Commands.h"
+#include "EventWait.h"
 #include "GpibDriver.h"
 #include "GpibWorker.h"
 #include "InstrumentLogging.h"
@@ -11,6 +14,7 @@
 namespace {
 const QString kDriverMissing = QStringLiteral("GPIB driver library not found");
 constexpr int kFailedHandle = -1;
+constexpr double kRetryPauseMs = 20.0;
 
 // The operator hears about a missing driver once per program run, however
 // often a GPIB channel is opened.
@@ -93,6 +97,14 @@ void GpibTransport::Write(const QString& command) {
 }
 
 QString GpibTransport::Read() {
+    return ReadUntil(0.0);
+}
+
+QString GpibTransport::ReadTimed(double seconds) {
+    return ReadUntil(seconds);
+}
+
+QString GpibTransport::ReadUntil(double seconds) {
     if (m_handle == 0 || !m_worker) {
         return kNoReply;
     }
@@ -100,15 +112,26 @@ QString GpibTransport::Read() {
     GpibDriver* driver = m_driver.get();
     char buffer[GpibDriver::kReadSize] = {};
     int count = 0;
-    m_worker->Run([handle, driver, &buffer, &count] {
-        count = driver->ReadBytes(handle, buffer);
-        if (count == 0) {
-            // Nothing came: one more read clears whatever the device was
-            // about to send, so it cannot answer the next query instead.
+    const QDeadlineTimer deadline(
+        static_cast<qint64>(std::isfinite(seconds) ? qBound(0.0, seconds, 1e6) * 1000.0 : 0.0));
+    for (;;) {
+        m_worker->Run(
+            [handle, driver, &buffer, &count] { count = driver->ReadBytes(handle, buffer); });
+        if (count != 0 || deadline.hasExpired()) {
+            break;
+        }
+        // A driver that gives up at once (a bad handle) is not asked again
+        // in a tight loop.
+        WaitWithEvents(kRetryPauseMs);
+    }
+    if (count == 0) {
+        // Nothing came: one more read clears whatever the device was about
+        // to send, so it cannot answer the next query instead.
+        m_worker->Run([handle, driver] {
             char discard[GpibDriver::kReadSize];
             driver->ReadBytes(handle, discard);
-        }
-    });
+        });
+    }
     if (count < 2) {
         return kNoReply;
     }

@@ -31,8 +31,13 @@ class GpibTransport : public Transport {
 
     void Write(const QString& command) override;
     QString Read() override;
+    // A timed test's result line: reads again while nothing comes, until
+    // `seconds` have passed, so a test longer than the device time-out still
+    // delivers its verdict.
+    QString ReadTimed(double seconds) override;
 
   private:
+    QString ReadUntil(double seconds);
     bool EnsureDriver();
     int ConnectDevice();
 

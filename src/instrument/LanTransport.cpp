@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <algorithm>
+#include <cmath>
 
 #include "Commands.h"
 #include "EventPump.h"
@@ -131,12 +132,21 @@ void LanTransport::Write(const QString& command) {
 }
 
 QString LanTransport::Read() {
+    return ReadWithin(m_timings.readTimeoutMs);
+}
+
+QString LanTransport::ReadTimed(double seconds) {
+    const double ms = std::isfinite(seconds) ? seconds * 1000.0 : 0.0;
+    return ReadWithin(qMax<qint64>(m_timings.readTimeoutMs, static_cast<qint64>(qMin(ms, 1e9))));
+}
+
+QString LanTransport::ReadWithin(qint64 timeoutMs) {
     if (!IsConnected()) {
         ReportLost();
         m_socketBuffer.clear();
         return kNoReply;
     }
-    const QDeadlineTimer deadline(m_timings.readTimeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
     EventPump pump;
     pump.WakeOn(&m_socket, &QTcpSocket::readyRead);
     pump.WakeOn(&m_socket, &QTcpSocket::disconnected);

@@ -39,9 +39,13 @@ class LanTransport : public Transport {
 
     void Write(const QString& command) override;
     QString Read() override;
+    // A timed test's result line: waits the longer of the read time-out and
+    // `seconds`, so a long test's verdict is not taken for silence.
+    QString ReadTimed(double seconds) override;
     bool LinkLost() const override { return m_linkLost; }
 
   private:
+    QString ReadWithin(qint64 timeoutMs);
     void OnReadyRead();
     bool IsConnected() const;
     bool EndpointValid() const;
