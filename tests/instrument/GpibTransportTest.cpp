@@ -3,46 +3,12 @@
 #include <QLibrary>
 
 #include "Commands.h"
+#include "FakeGpibControl.h"
 #include "GpibDriver.h"
 #include "GpibTransport.h"
 #include "RecordingOperator.h"
 
 namespace {
-// The fake driver, reached through the same file the transport loads.
-class FakeDriver {
-  public:
-    FakeDriver() : m_library(QStringLiteral(FAKE_GPIB_LIBRARY)) {
-        m_reset = reinterpret_cast<void (*)()>(m_library.resolve("FakeGpibReset"));
-        m_queueDevice = reinterpret_cast<void (*)(int)>(m_library.resolve("FakeGpibQueueDevice"));
-        m_queueRead =
-            reinterpret_cast<void (*)(const char*, int)>(m_library.resolve("FakeGpibQueueRead"));
-        m_calls = reinterpret_cast<int (*)(char*, int)>(m_library.resolve("FakeGpibCalls"));
-    }
-    bool IsValid() const { return m_reset && m_queueDevice && m_queueRead && m_calls; }
-    void Reset() { m_reset(); }
-    void QueueDevice(int handle) { m_queueDevice(handle); }
-    void QueueRead(const QByteArray& bytes) { m_queueRead(bytes.constData(), bytes.size()); }
-    QStringList Calls() const {
-        QByteArray text(64 * 1024, '\0');
-        m_calls(text.data(), text.size());
-        return QString::fromLatin1(text.constData()).split('\n', Qt::SkipEmptyParts);
-    }
-    // The calls without the thread registration.
-    QStringList BusCalls() const {
-        QStringList calls = Calls();
-        calls.removeAll(QStringLiteral("register"));
-        calls.removeAll(QStringLiteral("unregister"));
-        return calls;
-    }
-
-  private:
-    QLibrary m_library;
-    void (*m_reset)() = nullptr;
-    void (*m_queueDevice)(int) = nullptr;
-    void (*m_queueRead)(const char*, int) = nullptr;
-    int (*m_calls)(char*, int) = nullptr;
-};
-
 class GpibTransportTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -53,7 +19,7 @@ class GpibTransportTest : public ::testing::Test {
     void TearDown() override { qunsetenv("ZLD_GPIB_LIBRARY"); }
 
     RecordingOperator op;
-    FakeDriver fake;
+    FakeGpibControl fake;
 };
 }  // namespace
 
@@ -153,4 +119,16 @@ TEST(GpibMissingDriverTest, ReportedOnceAndProbeFails) {
     }
     qunsetenv("ZLD_GPIB_LIBRARY");
     EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("GPIB driver library not found")});
+}
+
+TEST_F(GpibTransportTest, TimedReadKeepsReadingUntilTheResultComes) {
+    GpibTransport gpib(op);
+    gpib.SetAddress(5);
+    gpib.Open();
+    fake.Reset();
+    fake.QueueRead("");
+    fake.QueueRead("");
+    fake.QueueRead("NG,48.2,10.1\n");
+    EXPECT_EQ(gpib.ReadTimed(30.0), QStringLiteral("NG,48.2,10.1"));
+    EXPECT_EQ(fake.BusCalls().count(QStringLiteral("ibrd(3,256)")), 3);
 }

@@ -147,3 +147,12 @@ TEST_F(LanTransportTest, PortOutOfRangeIsNeverDialled) {
     EXPECT_FALSE(wrapped.hasPendingConnections());
     EXPECT_EQ(op.Texts().count(QStringLiteral("Connect Fail!")), 3);
 }
+
+TEST_F(LanTransportTest, TimedReadOutlastsTheReadWindow) {
+    OpenLink();  // 300 ms read window
+    peer.SetResponder([](const QByteArray&, QTcpSocket& s) {
+        QTimer::singleShot(800, &s, [&s] { s.write("OK,48.2,10.1\n"); });
+    });
+    lan->Write(Cmd::kDynamicOn);
+    EXPECT_EQ(lan->ReadTimed(10.0), QStringLiteral("OK,48.2,10.1"));
+}

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "Clock.h"
+#include "Commands.h"
+#include "EventWait.h"
+#include "FakeGpibControl.h"
+#include "LoadConnection.h"
+#include "RecordingOperator.h"
+#include "SimulatedLoad.h"
+#include "TestFiles.h"
+
+namespace {
+const QStringList kSharedSettings = {"CV:B 0", "CV:A 0", "CR:A 12500", "CR:B 12500",
+                                     "CP:B 0", "CP:A 0", "CC:B 0",     "CC:A 0"};
+const QStringList kClosingSettings = {"CC AUTO", "LDON 0.8"};
+
+class AllConnectTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        LanTimings timings;
+        timings.settleMs = 0;
+        timings.connectBudgetMs = 3000;
+        timings.readTimeoutMs = 1000;
+        connection.SetLanTimings(timings);
+    }
+    QString PathOf(const QString& name) const { return QDir(folder.path()).filePath(name); }
+    void LoadSettings(const QByteArray& trioIni) {
+        WriteFileBytes(PathOf("TRIO.INI"), trioIni);
+        connection.LoadConnectionSettings(PathOf("TRIO.INI"), PathOf("TestFile01.INI"));
+    }
+    void UseSimOverLan() {
+        const quint16 port = sim.ListenTcp(0);
+        ASSERT_NE(port, 0);
+        LoadSettings("[TRIO]\r\nConnectMode=2\r\n");
+        connection.Panel().ip = QStringLiteral("127.0.0.1");
+        connection.Panel().port = QString::number(port);
+    }
+    void UseSimOverSerial() {
+        QString error;
+        const QString device = sim.OpenPty(&error);
+        ASSERT_FALSE(device.isEmpty()) << error.toStdString();
+        LoadSettings("[TRIO]\r\nConnectMode=0\r\n[Serial Ports]\r\nCOM1=" + device.toUtf8() +
+                     "\r\n");
+    }
+    // The journal once the last initial setting has arrived (or what came).
+    QStringList JournalAfterSettings() {
+        sim.WaitForCommand(QStringLiteral("LDON 0.8"), 1, 3000);
+        return sim.Journal();
+    }
+    const StatusGridModel& Grid() { return connection.StatusGrid(); }
+    int StatusRgb() {
+        return Grid()
+            .data(Grid().index(0, StatusGridModel::kStatusColumn), StatusGridModel::kTextRgbRole)
+            .toInt();
+    }
+
+    QTemporaryDir folder;
+    RecordingOperator op;
+    SimulatedLoad sim;
+    LoadConnection connection{op, SystemClock::Instance()};
+};
+}  // namespace
+
+TEST_F(AllConnectTest, LanLoadIsProbedAndSetUp) {
+    UseSimOverLan();
+    EXPECT_EQ(connection.AllConnect(), 1);
+    const QStringList expected = QStringList{"MEAS:VOLT?"} + kSharedSettings +
+                                 QStringList{"LIN:B 0", "LIN:A 0"} + kClosingSettings;
+    EXPECT_EQ(JournalAfterSettings(), expected);
+    EXPECT_TRUE(connection.LoadConnected(0));
+    EXPECT_EQ(Grid().Text(0, StatusGridModel::kAddressColumn), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Connect OK"));
+    EXPECT_EQ(StatusRgb(), StatusGridModel::kGreen);
+    EXPECT_TRUE(op.messages.isEmpty());
+
+    // Measurement goes through the same channel afterwards.
+    connection.WriteCommand(connection.LoadDevice(0), Cmd::kPhaseVoltages);
+    EXPECT_GE(Cmd::SplitPhases(connection.ReadReply(connection.LoadDevice(0))).size(), 3);
+}
+
+TEST_F(AllConnectTest, SerialLoadGetsRemoteModeAndNoLinearSettings) {
+    UseSimOverSerial();
+    EXPECT_EQ(connection.AllConnect(), 1);
+    const QStringList expected =
+        QStringList{"REM", "MEAS:VOLT?"} + kSharedSettings + kClosingSettings;
+    EXPECT_EQ(JournalAfterSettings(), expected);
+    EXPECT_EQ(Grid().headerData(1, Qt::Horizontal).toString(), QStringLiteral("RS232"));
+    EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Connect OK"));
+}
+
+TEST_F(AllConnectTest, UntickedSerialChannelIsSkipped) {
+    UseSimOverSerial();
+    connection.Panel().loadCheck[0] = false;
+    EXPECT_EQ(connection.AllConnect(), 0);
+    EXPECT_FALSE(connection.LoadConnected(0));
+    EXPECT_FALSE(sim.WaitForCommand(Cmd::kProbeVoltage, 1, 300));
+    EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Wait"));
+}
+
+TEST_F(AllConnectTest, SilentLoadFailsAndGetsNothingElse) {
+    UseSimOverLan();
+    SimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    EXPECT_EQ(connection.AllConnect(), 0);
+    EXPECT_FALSE(connection.LoadConnected(0));
+    EXPECT_EQ(sim.Journal(), QStringList{"MEAS:VOLT?"});
+    EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Connect Fail"));
+    EXPECT_EQ(StatusRgb(), StatusGridModel::kRed);
+}
+
+TEST_F(AllConnectTest, LinkDroppedDuringSetUpIsReportedOnce) {
+    UseSimOverLan();
+    SimFaults faults;
+    faults.dropAfterCommands = 3;
+    sim.SetFaults(faults);
+    EXPECT_EQ(connection.AllConnect(), 1);
+    WaitWithEventsUnless(2000, [&] {
+        connection.WriteCommand(1, Cmd::kLoadOff);
+        return connection.LinkLost(1);
+    });
+    EXPECT_TRUE(connection.LinkLost(1));
+    EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("Lost Connect!")});
+
+    // The next pass connects afresh.
+    sim.SetFaults(SimFaults());
+    op.messages.clear();
+    EXPECT_EQ(connection.AllConnect(), 1);
+    EXPECT_FALSE(connection.LinkLost(1));
+    EXPECT_TRUE(op.messages.isEmpty());
+}
+
+TEST_F(AllConnectTest, GpibLoadGetsRemoteThenTheSettingsWithoutLinearOnes) {
+    qputenv("ZLD_GPIB_LIBRARY", FAKE_GPIB_LIBRARY);
+    FakeGpibControl fake;
+    ASSERT_TRUE(fake.IsValid());
+    fake.Reset();
+    fake.QueueRead("50.12\n");
+    LoadSettings("[TRIO]\r\nConnectMode=1\r\n");
+    EXPECT_EQ(connection.AllConnect(), 1);
+    QStringList written;
+    for (const QString& call : fake.BusCalls()) {
+        if (call.startsWith("ibwrt(3,")) {
+            written << call.mid(8, call.lastIndexOf(',') - 8);
+        }
+    }
+    const QStringList expected =
+        QStringList{"REMOTE", "MEAS:VOLT?"} + kSharedSettings + kClosingSettings;
+    EXPECT_EQ(written, expected);
+    connection.CloseChannel(1);
+    EXPECT_EQ(fake.BusCalls().last(), QStringLiteral("ibonl(3,0)"));
+    qunsetenv("ZLD_GPIB_LIBRARY");
+}
