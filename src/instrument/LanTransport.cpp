@@ -78,7 +78,7 @@ bool LanTransport::Connect() {
     qCDebug(LanLog) << "connecting to" << m_host << m_port;
     const QDeadlineTimer budget(m_timings.connectBudgetMs);
     EventPump pump;
-    pump.WakeOn(&m_socket, &QTcpSocket::connected);
+    pump.WakeOn(&m_socket, &QTcpSocket::stateChanged);
     m_socket.connectToHost(m_host, static_cast<quint16>(m_port));
     QDeadlineTimer nextAttempt(kFirstAttemptMs);
     // An attempt still under way is left to finish; only a refused or failed
@@ -93,7 +93,10 @@ bool LanTransport::Connect() {
             m_socket.connectToHost(m_host, static_cast<quint16>(m_port));
             nextAttempt.setRemainingTime(m_timings.retryGapMs);
         }
-        const qint64 left = qMin(budget.remainingTime(), nextAttempt.remainingTime());
+        qint64 left = budget.remainingTime();
+        if (m_socket.state() == QAbstractSocket::UnconnectedState) {
+            left = qMin(left, nextAttempt.remainingTime());
+        }
         pump.RunFor(SliceMs(left));
     }
     qCDebug(LanLog) << "connected to" << m_host << m_port;

@@ -27,6 +27,7 @@ class LanTransport : public Transport {
     ~LanTransport() override;
 
     void SetEndpoint(const QString& host, int port);
+    void SetTimings(const LanTimings& timings) { m_timings = timings; }
     QString Host() const { return m_host; }
     int Port() const { return m_port; }
 

@@ -107,6 +107,15 @@ void LoadConnection::SetActivityHook(std::function<void(QChar)> hook) {
     }
 }
 
+void LoadConnection::SetLanTimings(const LanTimings& timings) {
+    m_lanTimings = timings;
+    for (int r = 0; r < kConnectionRecordCount; ++r) {
+        if (m_transports[r] && m_transportMedium[r] == ConnectionRecord::kLan) {
+            static_cast<LanTransport*>(m_transports[r].get())->SetTimings(m_lanTimings);
+        }
+    }
+}
+
 void LoadConnection::ShowChannelRow(const ConnectionRecord& record, bool withPort) {
     QString address;
     switch (record.ConnectMode) {

@@ -80,8 +80,8 @@ class LoadConnection : public QObject {
     // StoreConnectionSettings too.
     void SetSettingsPath(const QString& settingsPath) { m_settingsPath = settingsPath; }
     QString SettingsPath() const { return m_settingsPath; }
-    // Waits of LAN links created from now on.
-    void SetLanTimings(const LanTimings& timings) { m_lanTimings = timings; }
+    // How long LAN links wait (the load's defaults unless changed).
+    void SetLanTimings(const LanTimings& timings);
 
   signals:
     void loadCountChanged(int count);
