@@ -14,6 +14,8 @@ const QString kGotoPlaceholder = QStringLiteral("GotoCombo");
 EntryForm::EntryForm(const QString& objectName, const QString& caption, QWidget* parent)
     : QGroupBox(caption, parent), m_grid(new QGridLayout(this)) {
     setObjectName(objectName);
+    // A frame takes the height of its rows; the panel's buttons follow it.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     m_grid->setColumnStretch(1, 1);
 }
 
