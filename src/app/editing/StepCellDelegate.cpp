@@ -175,7 +175,7 @@ void StepCellDelegate::initStyleOption(QStyleOptionViewItem* option,
         option->state &= ~QStyle::State_Selected;
     } else if (index.data(StepTable::kHighlightRole).toBool()) {
         // The running step keeps its colour even while it is the selected row.
-        option->backgroundBrush = QColor::fromRgb(kHighlightRgb);
+        option->backgroundBrush = QColor::fromRgb(StepTable::kHighlightRgb);
         option->state &= ~QStyle::State_Selected;
     }
 }

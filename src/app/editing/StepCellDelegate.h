@@ -19,8 +19,6 @@ class StepCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
   public:
-    static constexpr unsigned kHighlightRgb = 0xFFFFC0;
-
     StepCellDelegate(StepTable& table, Operator& op, QObject* parent = nullptr);
 
     void SetActionNames(const QStringList& names) { m_actionNames = names; }

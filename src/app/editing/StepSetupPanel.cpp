@@ -236,7 +236,10 @@ void StepSetupPanel::SetActionNames(const QStringList& names) {
 
 void StepSetupPanel::SetLanMode(bool lanMode) {
     m_lanMode = lanMode;
-    ShowSharedVariant(lanMode);
+    // An open panel keeps showing the entries of the action being composed.
+    if (!m_open) {
+        ShowSharedVariant(lanMode);
+    }
 }
 
 void StepSetupPanel::ShowSharedVariant(bool loadLevel) {
