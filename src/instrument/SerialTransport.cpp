@@ -152,7 +152,7 @@ QString SerialTransport::ReadWindow(double limitSeconds, double settleMs, bool s
     };
 
     double t0 = m_clock.TimeOfDay();
-    double limit = limitSeconds;
+    double limit = std::isfinite(limitSeconds) ? qBound(0.0, limitSeconds, kSecondsPerDay) : 0.0;
     WaitWithEvents(settleMs);
     EventPump pump;
     pump.WakeOn(&m_port, &QSerialPort::readyRead);
