@@ -2,25 +2,28 @@
 
 #include <cstdio>
 
+#include "ActionCatalogue.h"
 #include "Clock.h"
 #include "NumberText.h"
 #include "PointLog.h"
 #include "Station.h"
 
 RunProgress::RunProgress(Station& station, QObject* parent) : QObject(parent), m_station(station) {
-    QObject::connect(&station.Test().Table(), &StepTable::currentRowChanged, this,
+    QObject::connect(&station.Control(), &RunControl::stepEntered, this,
                      &RunProgress::OnStepEntered);
     QObject::connect(&station.Points(), &PointLog::pointLogged, this, &RunProgress::OnPoint);
 }
 
 void RunProgress::OnStepEntered(int gridRow) {
-    if (!m_station.State().Running || gridRow < 1) {
-        return;
-    }
     const StepTable& table = m_station.Test().Table();
-    std::printf("step %d %s dwell %s s\n", gridRow,
-                table.Cell(gridRow, StepColumn::ActionMode).toLocal8Bit().constData(),
-                table.Cell(gridRow, StepColumn::DwellTime).toLocal8Bit().constData());
+    const QString action = table.Cell(gridRow, StepColumn::ActionMode);
+    const QString dwell = table.Cell(gridRow, StepColumn::DwellTime);
+    if (dwell.isEmpty() || action == Action::kPlusLoad || Action::IsLoopControl(action)) {
+        std::printf("step %d %s\n", gridRow, action.toLocal8Bit().constData());
+    } else {
+        std::printf("step %d %s dwell %s s\n", gridRow, action.toLocal8Bit().constData(),
+                    dwell.toLocal8Bit().constData());
+    }
     std::fflush(stdout);
 }
 

@@ -41,18 +41,6 @@ int ExitCodeOf(RunOutcome outcome) {
     return kRunError;
 }
 
-// Points channel 1 at a simulated load on 127.0.0.1 for this run only.
-void UseSimulatedLoad(LoadConnection& connection, quint16 port) {
-    ConnectionPanel& panel = connection.Panel();
-    panel.selectedMedium = ConnectionPanel::kLan;
-    panel.ip = QStringLiteral("127.0.0.1");
-    panel.port = QString::number(port);
-    panel.loadCheck[0] = true;
-    ConnectionRecord& record = connection.Records()[connection.LoadDevice(0)];
-    record.ConnectMode = ConnectionRecord::kLan;
-    record.IP = panel.ip;
-    record.PORT = port;
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,7 +105,7 @@ int main(int argc, char** argv) {
             return kNotStarted;
         }
         std::printf("simulated load on 127.0.0.1:%u\n", port);
-        UseSimulatedLoad(station.Connection(), port);
+        station.UseLanLoad(QStringLiteral("127.0.0.1"), port);
     }
 
     RunProgress progress(station);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+#include "InlineSteps.h"
 #include "RunContext.h"
 #include "Sequencer.h"
 
@@ -46,6 +47,8 @@ class RunControl : public QObject {
 
   signals:
     void runStarted();
+    // A step was entered (grid row), including loop steps and in-line steps.
+    void stepEntered(int gridRow);
     void runEnded(RunOutcome outcome);
 
   private:
@@ -55,10 +58,6 @@ class RunControl : public QObject {
     // Walks the steps from the current one, running loop, ramp and level
     // steps itself, until a step must be timed or the run ends.
     void WalkFromStart();
-    bool RunRamp(int stepIndex);
-    bool RunLevel(int stepIndex, bool withDwell);
-    void SendLevel(const QString& mode, double level);
-    bool TakeInlinePoint();
     bool Halted() const;
     QString ChannelCaption() const;
     void AppendCaption(const QString& suffix);
@@ -66,6 +65,7 @@ class RunControl : public QObject {
     void StopRun(RunOutcome outcome, const QString& message = QString());
 
     RunContext& m_ctx;
+    InlineSteps m_inline;
     Sequencer m_sequencer;
     std::function<bool()> m_saveCommand;
     bool m_stopping = false;

@@ -8,6 +8,7 @@
 #include "Clock.h"
 #include "Commands.h"
 #include "Displays.h"
+#include "InlineSteps.h"
 #include "LoadConnection.h"
 #include "Measurement.h"
 #include "NumberText.h"
@@ -35,8 +36,8 @@ bool KeepsPulseLoad(const QString& action) {
 }
 }  // namespace
 
-Sequencer::Sequencer(RunContext& context, RunControl& control)
-    : m_ctx(context), m_control(control) {}
+Sequencer::Sequencer(RunContext& context, RunControl& control, InlineSteps& inlineSteps)
+    : m_ctx(context), m_control(control), m_inline(inlineSteps) {}
 
 QString Sequencer::ActionOf(int stepIndex) const {
     return m_ctx.test.Records().Field(stepIndex, StepField::ActionMode);
@@ -229,6 +230,29 @@ void Sequencer::Advance(bool fromTop, int stopReason) {
             s.CurrentStep = ApplyLoopRule(s.CurrentStep) - 1;
             continue;
         }
+        // Ramps and load levels behave here as they do at the head of the
+        // list: a ramp steps its level and ends, a load level switches the
+        // input on at its level and is then timed (or ends at once).
+        if (action == Action::kRampOn || action == Action::kRampOff) {
+            if (!m_inline.RunRamp(s.CurrentStep)) {
+                s.PausedInStart = s.PauseRequested;
+                return;
+            }
+            continue;
+        }
+        if (action == Action::kLoadLevel) {
+            const bool withDwell =
+                NumericValue(test.Records().Field(s.CurrentStep, StepField::StopTime)) != 0;
+            if (!m_inline.RunLevel(s.CurrentStep, withDwell)) {
+                s.PausedInStart = s.PauseRequested;
+                return;
+            }
+            if (!withDwell) {
+                continue;
+            }
+            ReArm();
+            return;
+        }
         if (action == Action::kPlusLoad) {
             if (const auto failure = m_ctx.outputs.ProgramStepOutputs(s.CurrentStep)) {
                 FailRun(*failure);
@@ -408,6 +432,7 @@ void Sequencer::HighlightStep(int stepIndex) {
     table.SetHighlighted(row, true);
     table.SetCurrentRow(row);
     m_highlightedRow = row;
+    emit m_control.stepEntered(row);
 }
 
 void Sequencer::ClearHighlight() {

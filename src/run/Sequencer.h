@@ -4,6 +4,7 @@
 
 #include "RunContext.h"
 
+class InlineSteps;
 class RunControl;
 
 // The step timer's work: at each tick it decides whether a measurement point
@@ -14,7 +15,7 @@ class Sequencer {
   public:
     enum StopReason : int { kNothing = 0, kStepOver = 1, kStopValue = 2, kStopAh = 3 };
 
-    Sequencer(RunContext& context, RunControl& control);
+    Sequencer(RunContext& context, RunControl& control, InlineSteps& inlineSteps);
 
     // The step timer's event.
     void RunTimer_Timer();
@@ -56,5 +57,6 @@ class Sequencer {
 
     RunContext& m_ctx;
     RunControl& m_control;
+    InlineSteps& m_inline;
     int m_highlightedRow = 0;
 };

@@ -169,3 +169,18 @@ void Station::ConnectOKCommand_Click() {
 void Station::Shutdown() {
     m_control->Shutdown();
 }
+
+void Station::UseLanLoad(const QString& host, quint16 port) {
+    ConnectionPanel& panel = m_connection->Panel();
+    panel.selectedMedium = ConnectionPanel::kLan;
+    panel.ip = host;
+    panel.port = QString::number(port);
+    panel.loadCheck[0] = true;
+    ConnectionRecord& record = m_connection->Records()[m_connection->LoadDevice(0)];
+    record.ConnectMode = ConnectionRecord::kLan;
+    record.IP = host;
+    record.PORT = port;
+    m_settings.connectMode = ConnectionRecord::kLan;
+    m_settings.lanMode = true;
+    emit m_connection->panelChanged();
+}

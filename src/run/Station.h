@@ -52,6 +52,10 @@ class Station : public QObject {
     // The window closes: the run stops at once and the load is released.
     void Shutdown();
 
+    // Points channel 1 at a load on `host`:`port` over LAN for this session
+    // only (the simulated load, for instance); no file is written.
+    void UseLanLoad(const QString& host, quint16 port);
+
     ProgramSettings& Settings() { return m_settings; }
     TestDocument& Test() { return m_test; }
     LoadConnection& Connection() { return *m_connection; }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "RunContext.h"
+
+// The steps that run to their end as they are entered, with their own
+// pacing: ramps (a level stepped or held, a point at every pass) and load
+// levels (mode, value, input on, one point). Start and the sequencer enter
+// them alike.
+class InlineSteps {
+  public:
+    // `fail` ends the run with a reason (a data log that cannot be written).
+    InlineSteps(RunContext& context, std::function<void(const QString&)> fail);
+
+    // Each returns false when Stop, Pause or an error cut the step short.
+    bool RunRamp(int stepIndex);
+    bool RunLevel(int stepIndex, bool withDwell);
+
+  private:
+    void SendLevel(const QString& mode, double level);
+    bool TakeInlinePoint();
+    bool Halted() const;
+
+    RunContext& m_ctx;
+    std::function<void(const QString&)> m_fail;
+};

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "DataLog.h"
+#include "TestFiles.h"
+
+TEST(DataLog, ElapsedTextCountsWholeSecondsAcrossDaysAndHours) {
+    const QDateTime start(QDate(2026, 12, 7), QTime(23, 59, 50));
+    EXPECT_EQ(ElapsedText(start, start.addSecs(20)), "00:00:20");
+    EXPECT_EQ(ElapsedText(start, start.addSecs(100 * 3600 + 5)), "100:00:05");
+    EXPECT_EQ(ElapsedText(start, start.addMSecs(999)), "00:00:00");
+}
+
+TEST(DataLog, HeaderNamesEveryPhaseColumn) {
+    EXPECT_EQ(LogHeader({"Votlage", "Current", "Power"}),
+              "No.,Step,Loop1,StepTime,VotlageA,VotlageB,VotlageC,CurrentA,CurrentB,CurrentC,"
+              "PowerA,PowerB,PowerC,TotalTime,StepMode");
+}
+
+TEST(DataLog, RefusesSerialNumbersThatCannotNameAFile) {
+    for (const QString& bad :
+         QStringList{"", "a/b", "a\\b", "..", ".", "x:y", "a*", "CON", "com1.txt", "x.",
+                     QString(101, 'a'), QString("tab\there")}) {
+        EXPECT_FALSE(IsSafeFileName(bad)) << bad.toStdString();
+    }
+    for (const QString& good : QStringList{"202612071", "BAT-01_A", "cell 7", QString(100, 'a')}) {
+        EXPECT_TRUE(IsSafeFileName(good)) << good.toStdString();
+    }
+}
+
+TEST(DataLog, KeepsAnExistingLogAndCreatesItsFolder) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("TestLog/SN1.CSV");
+    DataLog log;
+    QString error;
+    ASSERT_TRUE(log.Open(path, "H", &error)) << error.toStdString();
+    ASSERT_TRUE(log.WriteLine("1,old", &error));
+    // Each line is on disk as soon as it is written.
+    EXPECT_EQ(ReadFileBytes(path), "H\r\n1,old\r\n");
+    log.Close();
+
+    ASSERT_TRUE(log.Open(path, "H", &error));
+    log.Close();
+    const QStringList aside = QDir(dir.filePath("TestLog")).entryList({"SN1-*.CSV"});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(ReadFileBytes(dir.filePath("TestLog/" + aside[0])), "H\r\n1,old\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "H\r\n");
+}
+
+TEST(DataLog, ReportsWhyALogCannotBeCreated) {
+    QTemporaryDir dir;
+    WriteFileBytes(dir.filePath("TestLog"), "a file where the folder should be");
+    DataLog log;
+    QString error;
+    EXPECT_FALSE(log.Open(dir.filePath("TestLog/SN.CSV"), "H", &error));
+    EXPECT_FALSE(error.isEmpty());
+}

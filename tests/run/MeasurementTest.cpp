@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "Clock.h"
+#include "Displays.h"
+#include "LanTransport.h"
+#include "LoadConnection.h"
+#include "Measurement.h"
+#include "PhaseGrid.h"
+#include "RecordingOperator.h"
+#include "RunChannel.h"
+#include "RunState.h"
+#include "ScriptedLoad.h"
+#include "StepTable.h"
+
+namespace {
+// A measurement point against a load that answers from a script.
+class MeasurementTest : public ::testing::Test {
+  protected:
+    void Connect(const QList<QByteArray>& replies) {
+        LanTimings quick;
+        quick.settleMs = 10;
+        quick.connectBudgetMs = 2000;
+        quick.readTimeoutMs = 200;
+        connection.SetLanTimings(quick);
+        connection.Panel().ip = QStringLiteral("127.0.0.1");
+        connection.Panel().port = QString::number(load.Port());
+        load.SetReplies(QList<QByteArray>{"OK\n"} + replies);  // the probe's answer first
+        ASSERT_EQ(connection.AllConnect(), 1);
+    }
+    QString Cell(int phase, int column) const { return phases.Cell(phase, column); }
+
+    RecordingOperator op;
+    ScriptedLoad load;
+    LoadConnection connection{op, SystemClock::Instance()};
+    RunState state;
+    RunChannel channel{connection, state};
+    StepTable table;
+    PhaseGrid phases;
+    Displays displays;
+    Measurement measurement{channel, table, phases, displays, state, SystemClock::Instance()};
+};
+}  // namespace
+
+TEST_F(MeasurementTest, FillsAPhaseOnlyWhenAFurtherFieldFollowsIt) {
+    Connect({"230.1,229.8,231.0,0\n", "1.5,1.25,1.0\n", "100\n", "100\n"});
+    measurement.QueryPhases("GLOB:MEAS:VOLT?", 1);
+    EXPECT_EQ(Cell(1, 1), "230.1");
+    EXPECT_EQ(Cell(2, 1), "229.8");
+    EXPECT_EQ(Cell(3, 1), "231.0");
+    measurement.QueryPhases("GLOB:MEAS:CURR?", 2);
+    EXPECT_EQ(Cell(1, 2), "1.5");
+    EXPECT_EQ(Cell(2, 2), "1.25");
+    EXPECT_EQ(Cell(3, 2), "0.000");  // kept: no field followed phase C
+    // One field on both reads: phase A shows it, B and C show greyed "Err".
+    measurement.QueryPhases("GLOB:MEAS:POW?", 3);
+    EXPECT_EQ(Cell(1, 3), "100");
+    EXPECT_EQ(Cell(2, 3), "Err");
+    EXPECT_TRUE(phases.IsGrey(3, 3));
+    EXPECT_FALSE(phases.IsGrey(2, 0));  // only the voltage round greys the phase names
+}
+
+TEST_F(MeasurementTest, SilentLoadMarksPhasesAndKeepsSummaryBoxes) {
+    Connect({"", ""});
+    displays.Set(Displays::VoltageText, "48.0000");
+    measurement.QueryPhases("GLOB:MEAS:VOLT?", 1);
+    EXPECT_EQ(Cell(1, 1), "ErrRec");  // a timed-out read is a one-field reply
+    EXPECT_EQ(Cell(2, 1), "Err");
+    EXPECT_TRUE(phases.IsGrey(2, 0));
+}
+
+TEST_F(MeasurementTest, PointWritesMeanVoltageSumsAndIntegratesCharge) {
+    Connect({"50,52,54,52\n", "10,10,10,30\n", "500,520,540,1560\n"});
+    state.ForRow = 1;
+    table.SetCell(1, StepColumn::LoopTimes, "3");
+    measurement.ClearIntegrals();
+    SystemClock::Instance().Delay(20);
+    ASSERT_TRUE(measurement.TakeMeasurement(0));
+    EXPECT_EQ(displays.Get(Displays::Loop1Text), "3");
+    EXPECT_EQ(displays.Get(Displays::Loop2Text), "");
+    EXPECT_EQ(displays.Get(Displays::VoltageText), "52.0000");
+    EXPECT_EQ(displays.Get(Displays::CurrentText), "30.0000");
+    EXPECT_EQ(displays.Get(Displays::PowerText), "1560.0000");
+    // 30 A for at least 20 ms is at least 1.6e-4 Ah.
+    EXPECT_GE(displays.Value(Displays::AHText), 30 * 0.020 / 3600);
+    EXPECT_GT(displays.Value(Displays::KWHText), 0);
+}
+
+TEST_F(MeasurementTest, NothingIsAskedOnceTheRunIsHalted) {
+    Connect({"1,2,3,4\n"});
+    state.StopRequested = true;
+    EXPECT_FALSE(measurement.TakeMeasurement(0));
+    EXPECT_EQ(Cell(1, 1), "0.000");
+}

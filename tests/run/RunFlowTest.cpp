@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "RunHarness.h"
+#include "ShiftedClock.h"
+#include "StepTable.h"
+#include "TestFiles.h"
+
+namespace {
+QStringList WithoutQueries(const QStringList& commands) {
+    QStringList out;
+    for (const QString& c : commands) {
+        if (!c.endsWith('?')) {
+            out << c;
+        }
+    }
+    return out;
+}
+
+QStringList LogLines(const QString& path) {
+    return QString::fromUtf8(ReadFileBytes(path)).split("\r\n", Qt::SkipEmptyParts);
+}
+}  // namespace
+
+TEST(RunFlow, LoadLevelOnlyTableEndsInsideStart) {
+    RunHarness h;
+    h.Prepare({{"LoadLevel", "CC", "5", "0", "", "", "", "1", "", "60", "1.4", "1"},
+               {"LoadLevel", "CR", "100", "0"},
+               {"LoadLevel", "LINCC", "2,5", "0"}});
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_TRUE(h.op.Texts().contains("Test Finished"));
+    EXPECT_EQ(WithoutQueries(h.StepCommands()),
+              QStringList({"MODE CC", "CC:A 5", "LOAD ON", "MODE CR", "CR:B 100", "LOAD ON",
+                           "MODE LIN", "LIN:A 2.5", "LOAD ON", "LOAD OFF"}));
+    EXPECT_FALSE(h.station->State().Running);
+}
+
+TEST(RunFlow, ConnectionPassSendsInitialSettingsWithCompletedPairs) {
+    RunHarness h;
+    h.Prepare({{"LoadLevel", "CC", "1", "0"}});
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    const QStringList journal = h.sim->Journal();
+    const int probe = journal.indexOf("MEAS:VOLT?");
+    ASSERT_GE(probe, 0);
+    EXPECT_EQ(
+        journal.mid(probe, 13),
+        QStringList({"MEAS:VOLT?", "CV:B 0", "CV:A 0", "CR:A 12500", "CR:B 12500", "CP:B 0",
+                     "CP:A 0", "CC:B 0", "CC:A 0", "LIN:B 0", "LIN:A 0", "CC AUTO", "LDON 0.8"}));
+}
+
+TEST(RunFlow, DischargeIsProgrammedAndMeasuredUntilItsDwellEnds) {
+    RunHarness h;
+    h.Prepare({{"DisCharge", "CR", "10", "1", "0", "0", "0", "0.2", "NextStep"}});
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    const QStringList commands = h.StepCommands();
+    EXPECT_EQ(WithoutQueries(commands).mid(0, 3), QStringList({"CR:A 10", "MODE CR", "LOAD ON"}));
+    // Measured every 0.2 s for about a second, then the load goes off.
+    EXPECT_GE(commands.count("GLOB:MEAS:VOLT?"), 3);
+    EXPECT_EQ(WithoutQueries(commands).last(), "LOAD OFF");
+    const QStringList log = LogLines(h.LogPath(h.station->Views().Get(Displays::SNText)));
+    ASSERT_GE(log.size(), 4);
+    EXPECT_EQ(log[0],
+              "No.,Step,Loop1,StepTime,VotlageA,VotlageB,VotlageC,CurrentA,CurrentB,CurrentC,"
+              "PowerA,PowerB,PowerC,TotalTime,StepMode");
+    const QStringList fields = log[1].split(',');
+    ASSERT_EQ(fields.size(), 15);
+    EXPECT_EQ(fields[0], "1");
+    EXPECT_EQ(fields[1], "1");
+    EXPECT_EQ(fields[2], "");  // inside no loop
+    EXPECT_TRUE(QTime::fromString(fields[3], "hh:mm:ss").isValid());
+    EXPECT_GT(fields[4].toDouble(), 40.0);
+    EXPECT_EQ(fields[13], "00:00:00");
+    EXPECT_EQ(fields[14], "CR");
+}
+
+TEST(RunFlow, ForLoopRunsItsBodyAndRestoresItsCount) {
+    RunHarness h;
+    h.Prepare({{"FOR", "", "", "", "3"},
+               {"RAMP OFF", "CC", "1", "0"},
+               {"RAMP OFF", "CC", "2", "0"},
+               {"LOOP"}});
+    QStringList counts;
+    QObject::connect(&h.station->Test().Table(), &StepTable::dataChanged, [&] {
+        const QString count = h.station->Test().Table().Cell(1, StepColumn::LoopTimes);
+        if (counts.isEmpty() || counts.last() != count) {
+            counts << count;
+        }
+    });
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(h.StepCommands().count("CC:A 1"), 3);
+    EXPECT_EQ(h.StepCommands().count("CC:A 2"), 3);
+    EXPECT_EQ(counts.mid(0, 4), QStringList({"3", "2", "1", "3"}));
+}
+
+TEST(RunFlow, FailedPulseTestJumpsToItsGoToStep) {
+    SimOptions sim;
+    sim.pulseNgCount = 1;
+    RunHarness h(sim);
+    h.Prepare({{"PlusLoad", "20", "2", "10", "10", "1", "2", "10", "3"},
+               {"DisCharge", "CC", "7", "0.3", "0", "0", "0", "0.1"},
+               {"DisCharge", "CC", "9", "0.3", "0", "0", "0", "0.1"}});
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    const QStringList commands = WithoutQueries(h.StepCommands());
+    EXPECT_EQ(commands.mid(0, 6), QStringList({"CCP:HIGH 20", "CC:B 2", "PERD:HIGH 10",
+                                               "PERD:LOW 10", "COUNT 2", "DYNC ON"}));
+    EXPECT_FALSE(commands.contains("CC:A 7"));
+    EXPECT_TRUE(commands.contains("CC:A 9"));
+    // The stop voltage has no command of its own: no bare number goes out.
+    for (const QString& c : commands) {
+        EXPECT_TRUE(c.front().isLetter()) << c.toStdString();
+    }
+}
+
+TEST(RunFlow, StopVoltageFromTheBatteryEndsTheDischarge) {
+    SimOptions sim;
+    sim.capacityAh = 0.05;
+    sim.timeScale = 20;
+    RunHarness h(sim);
+    h.Prepare({{"DisCharge", "CC", "30", "600", "45", "0", "0", "0.2"}});
+    ASSERT_EQ(h.Run(30000), RunOutcome::Finished);
+    const QStringList log = LogLines(h.LogPath(h.station->Views().Get(Displays::SNText)));
+    ASSERT_GE(log.size(), 2);
+    EXPECT_LT(log.last().split(',')[4].toDouble(), 45.0);
+}
+
+TEST(RunFlow, PauseReleasesTheLoadAndStartResumesTheStep) {
+    RunHarness h;
+    h.Prepare({{"DisCharge", "CC", "5", "60", "0", "0", "0", "0.2"}});
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    ASSERT_TRUE(h.RunUntil([&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?") >= 3; }));
+    h.station->PauseCommand_Click();
+    EXPECT_TRUE(h.station->Views().Get(Displays::Frame2Caption).endsWith("  Pause"));
+    EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
+    EXPECT_FALSE(h.sim->InputOn());
+    const QString logPath = h.LogPath(h.station->Views().Get(Displays::SNText));
+    const int linesAtPause = LogLines(logPath).size();
+
+    h.station->StartCommand_Click();  // resume
+    EXPECT_EQ(h.station->Views().Get(Displays::Frame2Caption), "Channel - 1");
+    EXPECT_TRUE(h.sim->WaitForCommand("LOAD ON", 2));
+    const int before = h.sim->Journal().count("GLOB:MEAS:VOLT?");
+    ASSERT_TRUE(
+        h.RunUntil([&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?") >= before + 2; }));
+    h.station->StopCommand_Click();
+    EXPECT_EQ(h.outcome, RunOutcome::Stopped);
+    EXPECT_EQ(h.station->Views().Get(Displays::Frame2Caption), "Channel - 1");
+    EXPECT_FALSE(h.station->State().PauseRequested);
+    // The log went on after the pause: nothing cut, numbering continued.
+    const QStringList lines = LogLines(logPath);
+    ASSERT_GT(lines.size(), linesAtPause);
+    for (int i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].section(',', 0, 0), QString::number(i));
+    }
+}
+
+TEST(RunFlow, EmptySerialNumberLogsToNoSaveLogWithoutInlinePoints) {
+    RunHarness h;
+    h.Prepare({{"LoadLevel", "CC", "5", "0"}});
+    h.station->Views().Set(Displays::SNText, "");
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(h.station->Views().Get(Displays::SNText), "NoSaveLog");
+    EXPECT_EQ(LogLines(h.LogPath("NoSaveLog")).size(), 1);  // the header only
+    EXPECT_FALSE(h.StepCommands().contains("GLOB:MEAS:VOLT?"));
+}
+
+TEST(RunFlow, StepCrossingMidnightEndsOnItsDwell) {
+    ShiftedClock clock(QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59, 200)));
+    RunHarness h(SimOptions(), &clock);
+    h.Prepare({{"Suspend", "", "", "2", "0", "", "", "0.2"}});
+    ASSERT_EQ(h.Run(20000), RunOutcome::Finished);
+    // About ten points at 0.2 s over the two seconds, not one and not a day's worth.
+    const int points = h.StepCommands().count("GLOB:MEAS:VOLT?");
+    EXPECT_GE(points, 5);
+    EXPECT_LE(points, 40);
+}
+
+TEST(RunFlow, EditedCellsAreSavedBeforeTheRunUsesThem) {
+    RunHarness h;
+    h.Prepare({{"LoadLevel", "CC", "5", "0"}});
+    h.station->Test().Table().SetCell(1, StepColumn::Value, "6");
+    h.op.saveAnswer = h.home.filePath("TestFile01.INI");
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(h.op.saveDialogs, 1);
+    EXPECT_TRUE(h.StepCommands().contains("CC:A 6"));
+    EXPECT_EQ(h.station->Test().Table().Cell(1, StepColumn::Value), "6");
+}

@@ -1,0 +1,85 @@
+#include "RunHarness.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <stdexcept>
+
+#include "Clock.h"
+#include "IniFile.h"
+#include "LanTransport.h"
+#include "LoadConnection.h"
+#include "StepRecord.h"
+
+RunHarness::RunHarness(const SimOptions& simOptions, const Clock* clock) {
+    sim = std::make_unique<SimulatedLoad>(simOptions);
+    station = std::make_unique<Station>(op, clock ? *clock : SystemClock::Instance(), home.path());
+    QObject::connect(&station->Control(), &RunControl::runEnded,
+                     [this](RunOutcome result) { outcome = result; });
+}
+
+RunHarness::~RunHarness() {
+    station.reset();
+    sim.reset();
+}
+
+void RunHarness::Prepare(const QList<Step>& steps, int saveLogFlag, double measureTime) {
+    const QString settings = home.filePath("TRIO.INI");
+    WriteSetting(settings, "TRIO", "SaveLogFileFlag", QString::number(saveLogFlag));
+    WriteSetting(settings, "TRIO", "ConnectMode", "2");
+
+    IniFile test;
+    test.SetValue("TestStep Option", "MeasureTime", QString::number(measureTime));
+    test.SetValue("TestStep Option", "TotalStepCount", QString::number(steps.size()));
+    for (int i = 0; i < steps.size(); ++i) {
+        for (int f = 0; f < kStepFieldCount; ++f) {
+            test.SetValue(QStringLiteral("Step%1").arg(i + 1), StepFieldKeys()[f],
+                          f < steps[i].size() ? steps[i][f] : QString());
+        }
+    }
+    if (!test.Save(home.filePath("TestFile01.INI"))) {
+        throw std::runtime_error("cannot write the test file");
+    }
+
+    station->StartUp();
+    LanTimings quick;
+    quick.settleMs = 20;
+    quick.connectBudgetMs = 2000;
+    quick.readTimeoutMs = 2000;
+    station->Connection().SetLanTimings(quick);
+    QString error;
+    const quint16 port = sim->ListenTcp(0, &error);
+    if (port == 0) {
+        throw std::runtime_error(error.toStdString());
+    }
+    station->UseLanLoad(QStringLiteral("127.0.0.1"), port);
+}
+
+bool RunHarness::RunUntil(const std::function<bool()>& done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+std::optional<RunOutcome> RunHarness::Run(int timeoutMs) {
+    outcome.reset();
+    QTimer::singleShot(0, station.get(), [this] { station->StartCommand_Click(); });
+    RunUntil([this] { return outcome.has_value(); }, timeoutMs);
+    return outcome;
+}
+
+QStringList RunHarness::StepCommands() const {
+    const QStringList journal = sim->Journal();
+    const int last = journal.lastIndexOf(QStringLiteral("LDON 0.8"));
+    return journal.mid(last + 1);
+}
+
+QString RunHarness::LogPath(const QString& serial) const {
+    return home.filePath(QStringLiteral("TestLog/%1.CSV").arg(serial));
+}
