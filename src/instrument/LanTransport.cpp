@@ -63,6 +63,7 @@ void LanTransport::Open() {
 
 bool LanTransport::Connect() {
     m_linkLost = false;
+    m_closedByProgram = false;
     // The load takes a moment to let go of an old connection; pending bytes
     // of the old one are still delivered meanwhile.
     m_socket.disconnectFromHost();
@@ -105,12 +106,15 @@ bool LanTransport::Connect() {
 
 void LanTransport::Close() {
     qCDebug(LanLog) << "close";
+    m_closedByProgram = true;
     m_socket.disconnectFromHost();
     m_socketBuffer.clear();
 }
 
 void LanTransport::ReportLost() {
-    if (m_linkLost) {
+    // A link the program closed itself (Stop inside a wait, for instance) is
+    // not lost: the work still waiting on it just ends quietly.
+    if (m_linkLost || m_closedByProgram) {
         return;
     }
     m_linkLost = true;

@@ -60,4 +60,5 @@ class LanTransport : public Transport {
     QString m_host;
     int m_port = 0;
     bool m_linkLost = false;
+    bool m_closedByProgram = false;
 };

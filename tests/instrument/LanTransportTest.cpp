@@ -119,6 +119,23 @@ TEST_F(LanTransportTest, HangUpDuringReadEndsTheReadEarly) {
     EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("Lost Connect!")});
 }
 
+TEST_F(LanTransportTest, CloseDuringAReadEndsItQuietly) {
+    // Stop pressed while a query waits closes the link inside the wait.
+    LanTimings timings = QuickTimings();
+    timings.readTimeoutMs = 60000;
+    OpenLink(timings);
+    peer.SetResponder([](const QByteArray&, QTcpSocket&) {});
+    QTimer::singleShot(50, [this] { lan->Close(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    lan->Write(Cmd::kPhaseVoltages);
+    EXPECT_EQ(lan->Read(), kNoReply);
+    EXPECT_LT(elapsed.elapsed(), 30000);
+    lan->Write(Cmd::kPhaseCurrents);
+    EXPECT_FALSE(lan->LinkLost());
+    EXPECT_TRUE(op.messages.isEmpty());
+}
+
 TEST_F(LanTransportTest, ClosedPortGivesConnectFailThenLostConnect) {
     peer.StopListening();
     LanTransport lan(op, QuickTimings());
