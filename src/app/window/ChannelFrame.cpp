@@ -1,0 +1,119 @@
+#include "ChannelFrame.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "DisplayBinding.h"
+#include "Station.h"
+
+namespace {
+QPushButton* RunButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setMinimumHeight(32);
+    return button;
+}
+
+QLineEdit* ReadOnlyBox(const QString& name, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAlignment(Qt::AlignCenter);
+    return box;
+}
+
+QLabel* Indicator(const QString& name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumWidth(24);
+    label->setFrameShape(QFrame::StyledPanel);
+    return label;
+}
+}  // namespace
+
+ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* parent)
+    : QGroupBox(parent), m_displays(station.Views()) {
+    setObjectName(QStringLiteral("Frame2"));
+    setAutoFillBackground(true);
+
+    // The frame's colours are for its caption and background only; the
+    // controls inside keep the ordinary text colours.
+    auto* body = new QWidget(this);
+    QPalette bodyPalette;
+    const QPalette normal = QApplication::palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) {
+        bodyPalette.setColor(role, normal.color(role));
+    }
+    body->setPalette(bodyPalette);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(body);
+
+    m_start = RunButton(QStringLiteral("StartCommand"), QStringLiteral("Start Test"), body);
+    m_stop = RunButton(QStringLiteral("StopCommand"), QStringLiteral("Stop Test"), body);
+    m_pause = RunButton(QStringLiteral("PauseCommand"), QStringLiteral("Pause Test"), body);
+    auto* serialLabel = new QLabel(QStringLiteral("SN :"), body);
+    serialLabel->setObjectName(QStringLiteral("Label4"));
+    m_serial = new QLineEdit(body);
+    m_serial->setObjectName(QStringLiteral("SNText"));
+    m_serial->setToolTip(
+        QStringLiteral("Serial number of the item under test; it names the "
+                       "data log"));
+    auto* loop1 = ReadOnlyBox(QStringLiteral("Loop1Text"), body);
+    auto* loop2 = ReadOnlyBox(QStringLiteral("Loop2Text"), body);
+    auto* work = Indicator(QStringLiteral("WorkLabel"), body);
+    auto* loads = Indicator(QStringLiteral("LoadCountLabel"), body);
+    loads->setToolTip(QStringLiteral("Loads connected"));
+
+    auto* grid = new QGridLayout(body);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(m_start, 0, 0, 1, 2);
+    grid->addWidget(m_stop, 0, 2, 1, 2);
+    grid->addWidget(m_pause, 0, 4, 1, 2);
+    grid->addWidget(serialLabel, 1, 0);
+    grid->addWidget(m_serial, 1, 1, 1, 5);
+    grid->addWidget(new QLabel(QStringLiteral("Loop1"), body), 2, 0);
+    grid->addWidget(loop1, 2, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Loop2"), body), 2, 3);
+    grid->addWidget(loop2, 2, 4, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Loads"), body), 3, 0);
+    grid->addWidget(loads, 3, 1);
+    grid->addWidget(work, 3, 5);
+    grid->setRowStretch(4, 1);
+
+    binding.Bind(Displays::Frame2Caption, [this](const QString& text) { setTitle(text); });
+    binding.BindEditable(Displays::SNText, m_serial);
+    binding.Bind(Displays::Loop1Text, loop1);
+    binding.Bind(Displays::Loop2Text, loop2);
+    binding.Bind(Displays::WorkLabel, work);
+    binding.Bind(Displays::LoadCountLabel, loads);
+    binding.BindEnabled(Displays::StartCommand, m_start);
+    binding.BindEnabled(Displays::StopCommand, m_stop);
+    binding.BindEnabled(Displays::PauseCommand, m_pause);
+    binding.BindEnabled(Displays::SNTextControl, m_serial);
+
+    connect(m_start, &QPushButton::clicked, &station, &Station::StartCommand_Click);
+    connect(m_stop, &QPushButton::clicked, &station, &Station::StopCommand_Click);
+    connect(m_pause, &QPushButton::clicked, &station, &Station::PauseCommand_Click);
+    connect(&m_displays, &Displays::frameChanged, this, &ChannelFrame::ShowColours);
+    ShowColours();
+}
+
+void ChannelFrame::ShowColours() {
+    const QPalette normal = QApplication::palette();
+    QPalette frame = palette();
+    frame.setColor(QPalette::Window,
+                   m_displays.Frame2Background() == Displays::FrameBackground::Running
+                       ? QColor::fromRgb(Displays::kRunningRgb)
+                       : normal.color(QPalette::Button));
+    const QColor caption = m_displays.Frame2CaptionRed() ? QColor::fromRgb(Displays::kLoadErrorRgb)
+                                                         : normal.color(QPalette::ButtonText);
+    frame.setColor(QPalette::WindowText, caption);
+    frame.setColor(QPalette::Text, caption);
+    setPalette(frame);
+}

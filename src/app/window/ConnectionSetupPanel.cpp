@@ -1,0 +1,244 @@
+#include "ConnectionSetupPanel.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "LoadConnection.h"
+#include "NumberText.h"
+#include "Operator.h"
+#include "SerialPortName.h"
+
+namespace {
+constexpr int kHighestPortNumber = 32;  // COM ports and GPIB addresses 00 ... 32
+constexpr int kLargestTcpPort = 65535;
+constexpr int kLargestShort = 32767;
+
+QStringList TwoDigitNumbers() {
+    QStringList items;
+    for (int n = 0; n <= kHighestPortNumber; ++n) {
+        items << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    }
+    return items;
+}
+
+QComboBox* Picker(const QString& name, const QStringList& items, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->addItems(items);
+    return combo;
+}
+
+QLineEdit* NumberBox(const QString& name, int largest, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setValidator(new QIntValidator(0, largest, box));
+    return box;
+}
+}  // namespace
+
+ConnectionSetupPanel::ConnectionSetupPanel(LoadConnection& connection, Operator& op,
+                                           QWidget* parent)
+    : QGroupBox(QStringLiteral("Load Connection Setup"), parent),
+      m_connection(connection),
+      m_operator(op),
+      m_media(new QButtonGroup(this)) {
+    setObjectName(QStringLiteral("ConnectionFrame"));
+    setAutoFillBackground(true);  // it is shown over the window's other frames
+
+    auto* grid = new QGridLayout;
+    BuildMediumRows(grid);
+    BuildRs485Row(grid);
+
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("ConnectOKCommand"));
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("ConnectCancelCommand"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(BuildPowerGroup());
+    layout->addLayout(buttons);
+
+    connect(m_ok, &QPushButton::clicked, this, [this] {
+        if (WriteEntries()) {
+            emit accepted();
+        }
+    });
+    connect(m_cancel, &QPushButton::clicked, this, &ConnectionSetupPanel::cancelled);
+    connect(m_comPort, &QComboBox::currentTextChanged, this,
+            &ConnectionSetupPanel::ShowSerialDevice);
+    connect(&m_connection, &LoadConnection::panelChanged, this, &ConnectionSetupPanel::Refresh);
+    Refresh();
+}
+
+void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
+    const QStringList captions = {QStringLiteral("LAN"), QStringLiteral("RS232/USB"),
+                                  QStringLiteral("GPIB")};
+    for (int i = 0; i < kLoadChecks; ++i) {
+        const QString caption = i < kMediumCount ? captions[i] : QString::number(i + 1);
+        m_loadCheck[i] = new QCheckBox(caption, this);
+        m_loadCheck[i]->setObjectName(QStringLiteral("LoadCheck_%1").arg(i));
+        m_loadCheck[i]->setVisible(i < kMediumCount);
+    }
+    m_loadCheck[0]->setToolTip(
+        QStringLiteral("Channel 1 in use: it is connected and switched off at Stop only while "
+                       "this is ticked"));
+    for (int i = 0; i < kMediumCount; ++i) {
+        // The radio button chooses the medium; the box beside it is its caption.
+        m_option1[i] = new QRadioButton(this);
+        m_option1[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        m_option1[i]->setAccessibleName(captions[i]);
+        m_option1[i]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        m_media->addButton(m_option1[i], i);
+        grid->addWidget(m_option1[i], i, 0);
+        grid->addWidget(m_loadCheck[i], i, 1);
+    }
+
+    m_ip = new QLineEdit(this);
+    m_ip->setObjectName(QStringLiteral("txtIP"));
+    m_port = NumberBox(QStringLiteral("txtPort"), kLargestTcpPort, this);
+    grid->addWidget(new QLabel(QStringLiteral("Load IP"), this), 0, 2);
+    grid->addWidget(m_ip, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("PORT"), this), 0, 4);
+    grid->addWidget(m_port, 0, 5);
+
+    m_comPort = Picker(QStringLiteral("LoadComPortCombo_0"), TwoDigitNumbers(), this);
+    m_serialDevice = new QLabel(this);
+    m_serialDevice->setObjectName(QStringLiteral("SerialDeviceLabel"));
+    m_baudRate = Picker(QStringLiteral("LoadBaudRateCombo_0"),
+                        {QStringLiteral("9600"), QStringLiteral("115200")}, this);
+    auto* com = new QHBoxLayout;
+    com->addWidget(m_comPort);
+    com->addWidget(m_serialDevice, 1);
+    grid->addWidget(new QLabel(QStringLiteral("COM"), this), 1, 2);
+    grid->addLayout(com, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("BaudRate"), this), 1, 4);
+    grid->addWidget(m_baudRate, 1, 5);
+
+    m_gpibAddress = Picker(QStringLiteral("LoadComPortCombo_1"), TwoDigitNumbers(), this);
+    grid->addWidget(new QLabel(QStringLiteral("Address"), this), 2, 2);
+    grid->addWidget(m_gpibAddress, 2, 3);
+
+    auto* hidden = new QWidget(this);
+    hidden->hide();
+    for (int i = kMediumCount; i < kLoadChecks; ++i) {
+        m_loadCheck[i]->setParent(hidden);
+    }
+}
+
+void ConnectionSetupPanel::BuildRs485Row(QGridLayout* grid) {
+    m_rs485 = new QCheckBox(QStringLiteral("RS-232 to RS-485"), this);
+    m_rs485->setObjectName(QStringLiteral("PS485Check"));
+    m_rs485Id = NumberBox(QStringLiteral("PS485IDText"), kLargestShort, this);
+    m_rs485Id->setText(QStringLiteral("001"));
+    m_msCount = NumberBox(QStringLiteral("MSCountText"), kLargestShort, this);
+    m_msCount->setText(QStringLiteral("1"));
+    const int row = kMediumCount;
+    grid->addWidget(m_rs485, row, 0, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("ID"), this), row, 2);
+    grid->addWidget(m_rs485Id, row, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Power Count"), this), row, 4);
+    grid->addWidget(m_msCount, row, 5);
+}
+
+QGroupBox* ConnectionSetupPanel::BuildPowerGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Power - "), this);
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(new QLabel(QStringLiteral("COM"), group));
+    row->addWidget(Picker(QStringLiteral("PSComPortCombo"), TwoDigitNumbers(), group));
+    row->addWidget(new QLabel(QStringLiteral("BaudRate"), group));
+    row->addWidget(
+        Picker(QStringLiteral("PSBaudRateCombo"),
+               {QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")}, group));
+    row->addStretch(1);
+    return group;
+}
+
+void ConnectionSetupPanel::ShowComboText(QComboBox* combo, const QString& text) {
+    // A stored value outside the list is shown as it is, so that OK writes it
+    // back unchanged instead of silently taking the first item.
+    if (combo->findText(text) < 0) {
+        combo->addItem(text);
+    }
+    combo->setCurrentText(text);
+}
+
+void ConnectionSetupPanel::Refresh() {
+    const ConnectionPanel& data = m_connection.Panel();
+    if (data.selectedMedium >= 0 && data.selectedMedium < kMediumCount) {
+        m_option1[data.selectedMedium]->setChecked(true);
+    } else {
+        m_media->setExclusive(false);
+        for (QRadioButton* option : m_option1) {
+            option->setChecked(false);
+        }
+        m_media->setExclusive(true);
+    }
+    for (int i = 0; i < kLoadChecks; ++i) {
+        m_loadCheck[i]->setChecked(data.loadCheck[i]);
+    }
+    m_ip->setText(data.ip);
+    m_port->setText(data.port);
+    ShowComboText(m_comPort, data.comPort);
+    ShowComboText(m_baudRate, data.baudRate);
+    ShowComboText(m_gpibAddress, data.gpibAddress);
+    m_rs485->setChecked(data.rs485);
+    m_rs485Id->setText(data.rs485Id);
+    m_msCount->setText(data.msCount);
+    ShowSerialDevice();
+}
+
+void ConnectionSetupPanel::ShowSerialDevice() {
+    const int comPort = RoundedInteger(NumericValue(m_comPort->currentText()));
+    const QString device = SerialPortName(comPort, m_connection.SettingsPath());
+    m_serialDevice->setText(device.isEmpty() ? QStringLiteral("(none)") : device);
+}
+
+bool ConnectionSetupPanel::EntriesSound() {
+    if (m_ip->text().trimmed().isEmpty()) {
+        m_operator.ShowMessage(QStringLiteral("Load IP must not be empty."));
+        return false;
+    }
+    bool ok = false;
+    const int port = m_port->text().trimmed().toInt(&ok);
+    if (!ok || port < 1 || port > kLargestTcpPort) {
+        m_operator.ShowMessage(
+            QStringLiteral("PORT must be a whole number from 1 to %1.").arg(kLargestTcpPort));
+        return false;
+    }
+    return true;
+}
+
+bool ConnectionSetupPanel::WriteEntries() {
+    if (!EntriesSound()) {
+        return false;
+    }
+    ConnectionPanel& data = m_connection.Panel();
+    data.selectedMedium = m_media->checkedId();  // -1 (none) when nothing is chosen
+    for (int i = 0; i < kLoadChecks; ++i) {
+        data.loadCheck[i] = m_loadCheck[i]->isChecked();
+    }
+    data.ip = m_ip->text().trimmed();
+    data.port = m_port->text().trimmed();
+    data.comPort = m_comPort->currentText();
+    data.baudRate = m_baudRate->currentText();
+    data.gpibAddress = m_gpibAddress->currentText();
+    data.rs485 = m_rs485->isChecked();
+    data.rs485Id = m_rs485Id->text();
+    data.msCount = m_msCount->text();
+    return true;
+}

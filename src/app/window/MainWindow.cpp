@@ -1,0 +1,278 @@
+#include "MainWindow.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "ChannelFrame.h"
+#include "ConnectionSetupPanel.h"
+#include "DisplayBinding.h"
+#include "GridLook.h"
+#include "LoadConnection.h"
+#include "MeasurementValueFrame.h"
+#include "PhaseChart.h"
+#include "PointLog.h"
+#include "RunStatusBar.h"
+#include "SleepInhibitor.h"
+#include "Station.h"
+#include "StepTableEditor.h"
+#include "TextColourDelegate.h"
+
+namespace {
+const QString kCaption = QStringLiteral("ZLD-3300 3-Phase Control Program R1.5");
+const QString kGeometryKey = QStringLiteral("MainWindow/geometry");
+const QString kStateKey = QStringLiteral("MainWindow/state");
+
+QPushButton* CommandButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QGroupBox* Frame(const QString& caption, QWidget* content, QWidget* parent) {
+    auto* frame = new QGroupBox(caption, parent);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(content);
+    return frame;
+}
+}  // namespace
+
+MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& options,
+                       QWidget* parent)
+    : QMainWindow(parent),
+      m_station(station),
+      m_options(options),
+      m_binding(new DisplayBinding(station.Views(), this)),
+      m_sleepInhibitor(new SleepInhibitor(this)) {
+    setWindowTitle(kCaption);
+    setObjectName(QStringLiteral("MainWindow"));
+
+    auto* central = new QWidget(this);
+    m_editor = new StepTableEditor(station.Test().Table(), op, central);
+    m_channel = new ChannelFrame(station, *m_binding, central);
+    m_measurement =
+        new MeasurementValueFrame(*m_binding, station.Phases(), station.Test(), central);
+    m_chart = new PhaseChart(central);
+    m_connectionPanel = new ConnectionSetupPanel(station.Connection(), op, central);
+    m_connectionPanel->hide();
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_channel);
+    left->addWidget(BuildFileButtons());
+    left->addStretch(1);
+    auto* lower = new QHBoxLayout;
+    lower->addLayout(left);
+    lower->addWidget(m_measurement);
+    lower->addWidget(m_chart, 1);
+    auto* lowerWidget = new QWidget(central);
+    auto* lowerColumn = new QVBoxLayout(lowerWidget);
+    lowerColumn->setContentsMargins(0, 0, 0, 0);
+    lowerColumn->addLayout(lower, 1);
+    lowerColumn->addWidget(BuildStatusFrames());
+
+    // The operator decides how much room the steps get against the run view.
+    auto* splitter = new QSplitter(Qt::Vertical, central);
+    splitter->setObjectName(QStringLiteral("MainSplitter"));
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(m_editor);
+    splitter->addWidget(lowerWidget);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(splitter);
+    setCentralWidget(central);
+
+    m_status = new RunStatusBar(station.Views(), this);
+    setStatusBar(m_status);
+
+    m_binding->BindEnabled(Displays::AddCommand,
+                           [this](bool enabled) { m_editor->SetEditingEnabled(enabled); });
+    ConnectRun();
+    ConnectPanel();
+    connect(&station, &Station::startedUp, this, &MainWindow::OnStartedUp);
+    resize(1500, 950);
+    RestoreGeometry();
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::BuildFileButtons() {
+    auto* box = new QWidget(this);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    m_open = CommandButton(QStringLiteral("OpenCommand"), QStringLiteral("Open File"), box);
+    m_save = CommandButton(QStringLiteral("SaveCommand"), QStringLiteral("Save File"), box);
+    m_connect = CommandButton(QStringLiteral("ConnectCommand"),
+                              QStringLiteral("Device Connect Setup"), box);
+    row->addWidget(m_open);
+    row->addWidget(m_save);
+    row->addWidget(m_connect);
+    m_binding->BindEnabled(Displays::OpenCommand, m_open);
+    m_binding->BindEnabled(Displays::SaveCommand, m_save);
+    m_binding->BindEnabled(Displays::ConnectCommand, m_connect);
+    connect(m_open, &QPushButton::clicked, this, [this] {
+        m_station.OpenCommand_Click();
+        ApplySessionLoad();
+    });
+    connect(m_save, &QPushButton::clicked, this, [this] { m_station.SaveCommand_Click(); });
+    connect(m_connect, &QPushButton::clicked, this, &MainWindow::OpenConnectionPanel);
+    return box;
+}
+
+QWidget* MainWindow::BuildStatusFrames() {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    m_loadStatus = new QTableView(row);
+    m_loadStatus->setObjectName(QStringLiteral("LoadStatusGrid"));
+    m_loadStatus->setModel(&m_station.Connection().StatusGrid());
+    SetUpReadOnlyGrid(m_loadStatus, {700, 2000, 1600});
+    m_loadStatus->setItemDelegate(new TextColourDelegate(
+        [](const QModelIndex& index) {
+            const QVariant rgb = index.data(StatusGridModel::kTextRgbRole);
+            return rgb.isValid() && rgb.toInt() != 0 ? QColor::fromRgb(rgb.toUInt()) : QColor();
+        },
+        m_loadStatus));
+    m_loadStatus->setFixedHeight(FullGridHeight(m_loadStatus, 1));
+
+    // No power meter is driven; its grid stays empty.
+    auto* powerMeter = new QTableWidget(0, 3, row);
+    powerMeter->setObjectName(QStringLiteral("PowerMeterStatusGrid"));
+    powerMeter->setHorizontalHeaderLabels(
+        {QStringLiteral("No"), QStringLiteral("Address"), QStringLiteral("Status")});
+    SetUpReadOnlyGrid(powerMeter, {700, 2000, 1600});
+    powerMeter->setFixedHeight(FullGridHeight(powerMeter, 1));
+
+    m_time = new QLabel(row);
+    m_time->setObjectName(QStringLiteral("TimeText"));
+    m_time->setFrameShape(QFrame::StyledPanel);
+    m_time->setAlignment(Qt::AlignCenter);
+    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance("0000/00/00 00:00:00") + 16);
+    m_binding->Bind(Displays::TimeText, m_time);
+
+    layout->addWidget(Frame(QStringLiteral("Load Connect Status"), m_loadStatus, row));
+    layout->addWidget(Frame(QStringLiteral("Power Meter Connect Status"), powerMeter, row));
+    layout->addStretch(1);
+    layout->addWidget(m_time, 0, Qt::AlignBottom);
+    return row;
+}
+
+void MainWindow::ConnectRun() {
+    connect(&m_station.Points(), &PointLog::pointLogged, m_chart, &PhaseChart::AddPoint);
+    connect(&m_station.Control(), &RunControl::runStarted, this, [this] {
+        m_chart->Clear();
+        if (m_options.keepAwake) {
+            m_sleepInhibitor->Inhibit(QStringLiteral("A battery test is running"));
+        }
+    });
+    connect(&m_station.Control(), &RunControl::runEnded, this, [this] {
+        m_sleepInhibitor->Release();
+        m_status->ShowIdle();
+    });
+}
+
+void MainWindow::ConnectPanel() {
+    connect(m_connectionPanel, &ConnectionSetupPanel::accepted, this,
+            &MainWindow::AcceptConnectionPanel);
+    connect(m_connectionPanel, &ConnectionSetupPanel::cancelled, m_connectionPanel, &QWidget::hide);
+}
+
+void MainWindow::OnStartedUp() {
+    const ProgramSettings& settings = m_station.Settings();
+    m_editor->SetNameLists(settings.actionNames, settings.loadModeNames, settings.highLowNames);
+    m_editor->SetLanMode(settings.lanMode);
+    m_editor->SetChannelNumber(settings.channelNumber);
+    ApplySessionLoad();
+}
+
+void MainWindow::UseSessionLoad(const QString& host, quint16 port) {
+    m_sessionLoad = std::make_pair(host, port);
+    if (m_station.StartedUp()) {
+        ApplySessionLoad();
+    }
+}
+
+void MainWindow::ApplySessionLoad() {
+    // Every restore of the connection settings reads the files again; the
+    // session's load must win over them until the operator stores another.
+    if (m_sessionLoad) {
+        m_station.UseLanLoad(m_sessionLoad->first, m_sessionLoad->second);
+        m_editor->SetLanMode(m_station.Settings().lanMode);
+    }
+}
+
+void MainWindow::OpenConnectionPanel() {
+    m_station.ConnectCommand_Click();
+    ApplySessionLoad();
+    m_connectionPanel->Refresh();
+    PlaceConnectionPanel();
+    m_connectionPanel->show();
+    m_connectionPanel->raise();
+    m_connectionPanel->setFocus();
+}
+
+void MainWindow::AcceptConnectionPanel() {
+    // The operator chose a connection: from now on it is theirs, not the session's.
+    m_sessionLoad.reset();
+    m_connectionPanel->hide();
+    m_station.ConnectOKCommand_Click();
+    m_editor->SetLanMode(m_station.Settings().lanMode);
+}
+
+void MainWindow::PlaceConnectionPanel() {
+    QWidget* area = centralWidget();
+    const QSize size = m_connectionPanel->sizeHint().boundedTo(area->size());
+    m_connectionPanel->setGeometry(QRect(
+        QPoint((area->width() - size.width()) / 2, (area->height() - size.height()) / 2), size));
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_clockBegun) {
+        // Start-up work waits for the first clock tick, so the window is on
+        // screen before any file is read.
+        m_clockBegun = true;
+        m_station.BeginClock();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing is never refused: the run stops and the load is released.
+    StoreGeometry();
+    m_sleepInhibitor->Release();
+    m_station.Shutdown();
+    event->accept();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (m_connectionPanel->isVisible()) {
+        PlaceConnectionPanel();
+    }
+}
+
+void MainWindow::RestoreGeometry() {
+    if (!m_options.rememberGeometry) {
+        return;
+    }
+    const QSettings settings;
+    restoreGeometry(settings.value(kGeometryKey).toByteArray());
+    restoreState(settings.value(kStateKey).toByteArray());
+}
+
+void MainWindow::StoreGeometry() const {
+    if (!m_options.rememberGeometry) {
+        return;
+    }
+    QSettings settings;
+    settings.setValue(kGeometryKey, saveGeometry());
+    settings.setValue(kStateKey, saveState());
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QMainWindow>
+#include <optional>
+
+class ChannelFrame;
+class ConnectionSetupPanel;
+class DisplayBinding;
+class MeasurementValueFrame;
+class Operator;
+class PhaseChart;
+class QLabel;
+class QPushButton;
+class QTableView;
+class RunStatusBar;
+class SleepInhibitor;
+class Station;
+class StepTableEditor;
+
+// Side effects a test run of the window does without: keeping the computer
+// awake and remembering where the window was.
+struct WindowOptions {
+    bool keepAwake = true;
+    bool rememberGeometry = true;
+};
+
+// The main window: views on the station's models and buttons that call its
+// click handlers. The run itself lives in the station; the window only shows
+// it and forwards the operator's clicks.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    MainWindow(Station& station, Operator& op, const WindowOptions& options = WindowOptions(),
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Channel 1 talks to the load at host:port for this session, whatever the
+    // files say (the simulated load of a demo). Nothing is written to files
+    // unless the operator presses OK in the connection panel or saves.
+    void UseSessionLoad(const QString& host, quint16 port);
+
+    StepTableEditor& Editor() const { return *m_editor; }
+    PhaseChart& Chart() const { return *m_chart; }
+    RunStatusBar& RunStatus() const { return *m_status; }
+    ConnectionSetupPanel& ConnectionSetup() const { return *m_connectionPanel; }
+    ChannelFrame& Channel() const { return *m_channel; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QWidget* BuildFileButtons();
+    QWidget* BuildStatusFrames();
+    void ConnectRun();
+    void ConnectPanel();
+    void OnStartedUp();
+    void ApplySessionLoad();
+    void OpenConnectionPanel();
+    void AcceptConnectionPanel();
+    void PlaceConnectionPanel();
+    void RestoreGeometry();
+    void StoreGeometry() const;
+
+    Station& m_station;
+    WindowOptions m_options;
+    DisplayBinding* m_binding;
+    StepTableEditor* m_editor;
+    ChannelFrame* m_channel;
+    MeasurementValueFrame* m_measurement;
+    PhaseChart* m_chart;
+    RunStatusBar* m_status;
+    ConnectionSetupPanel* m_connectionPanel;
+    SleepInhibitor* m_sleepInhibitor;
+    QPushButton* m_open = nullptr;
+    QPushButton* m_save = nullptr;
+    QPushButton* m_connect = nullptr;
+    QLabel* m_time = nullptr;
+    QTableView* m_loadStatus = nullptr;
+    bool m_clockBegun = false;
+    std::optional<std::pair<QString, quint16>> m_sessionLoad;
+};

@@ -1,0 +1,151 @@
+#include "MeasurementValueFrame.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "DisplayBinding.h"
+#include "GridLook.h"
+#include "PhaseGrid.h"
+#include "TestFile.h"
+#include "TextColourDelegate.h"
+
+namespace {
+struct ValueBox {
+    Displays::Text id;
+    const char* name;
+    const char* caption;
+    const char* unit;
+};
+
+constexpr ValueBox kValueBoxes[] = {
+    {Displays::VoltageText, "VoltageText", "Voltage", "V"},
+    {Displays::CurrentText, "CurrentText", "Current", "A"},
+    {Displays::PowerText, "PowerText", "Power", "W"},
+    {Displays::ResText, "ResText", "Resistance", "Ohm"},
+    {Displays::AHText, "AHText", "Capacity", "Ah"},
+    {Displays::KWHText, "KWHText", "Energy", "kWh"},
+};
+}  // namespace
+
+MeasurementValueFrame::MeasurementValueFrame(DisplayBinding& binding, PhaseGrid& phases,
+                                             TestDocument& test, QWidget* parent)
+    : QGroupBox(QStringLiteral("Measurement Value"), parent), m_test(test) {
+    setObjectName(QStringLiteral("MeasurementFrame"));
+    BuildPhaseView(phases);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildValueBoxes(binding));
+    layout->addWidget(m_phaseView);
+    layout->addWidget(BuildOptionBoxes());
+    layout->addStretch(1);
+
+    connect(&m_test, &TestDocument::optionsChanged, this, &MeasurementValueFrame::ShowOptions);
+    connect(&m_test, &TestDocument::loaded, this, &MeasurementValueFrame::ShowOptions);
+    ShowOptions();
+}
+
+QWidget* MeasurementValueFrame::BuildValueBoxes(DisplayBinding& binding) {
+    auto* boxes = new QWidget(this);
+    auto* grid = new QGridLayout(boxes);
+    grid->setContentsMargins(0, 0, 0, 0);
+    int index = 0;
+    for (const ValueBox& value : kValueBoxes) {
+        auto* box = new QLineEdit(boxes);
+        box->setObjectName(QString::fromLatin1(value.name));
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setAlignment(Qt::AlignRight);
+        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000.00000000")));
+        const int row = index % 3;
+        const int column = (index / 3) * 3;
+        grid->addWidget(new QLabel(QString::fromLatin1(value.caption), boxes), row, column);
+        grid->addWidget(box, row, column + 1);
+        grid->addWidget(new QLabel(QString::fromLatin1(value.unit), boxes), row, column + 2);
+        binding.Bind(value.id, box);
+        ++index;
+    }
+    return boxes;
+}
+
+void MeasurementValueFrame::BuildPhaseView(PhaseGrid& phases) {
+    m_phaseView = new QTableView(this);
+    m_phaseView->setObjectName(QStringLiteral("grdPhase3"));
+    m_phaseView->setModel(&phases);
+    SetUpReadOnlyGrid(m_phaseView, {960, 1250, 1250, 1100});
+    // A phase missing from the load's reply shows in the system's grey text.
+    const QColor grey = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    m_phaseView->setItemDelegate(new TextColourDelegate(
+        [grey](const QModelIndex& index) {
+            return index.data(PhaseGrid::kGreyRole).toBool() ? grey : QColor();
+        },
+        m_phaseView));
+    m_phaseView->setFixedHeight(FullGridHeight(m_phaseView, PhaseGrid::kRows - 1));
+}
+
+QWidget* MeasurementValueFrame::BuildOptionBoxes() {
+    const char* names[kOptionCount] = {"Check1", "Check2", "Check3", "Check4", "Check5", "Check7"};
+    const char* captions[kOptionCount] = {"Voltage", "Current", "Power", "kWh", "Ah", "Resistant"};
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < kOptionCount; ++i) {
+        m_options[i] = new QCheckBox(QString::fromLatin1(captions[i]), row);
+        m_options[i]->setObjectName(QString::fromLatin1(names[i]));
+        layout->addWidget(m_options[i]);
+        const auto option = static_cast<Option>(i);
+        connect(m_options[i], &QCheckBox::clicked, this, [this, option] { OptionClicked(option); });
+    }
+    layout->addStretch(1);
+    // kWh, Ah and Resistant pass from the file loaded to the file saved.
+    for (Option hidden : {kKwh, kAh, kResistant}) {
+        m_options[hidden]->hide();
+    }
+    return row;
+}
+
+void MeasurementValueFrame::ShowOptions() {
+    const TestOptions& options = m_test.Options();
+    m_options[kVoltage]->setChecked(options.measureVoltage == 1);
+    m_options[kCurrent]->setChecked(options.measureCurrent == 1);
+    m_options[kPower]->setChecked(options.measurePower == 1);
+    m_options[kKwh]->setChecked(options.measureKwh == 1);
+    m_options[kAh]->setChecked(options.measureCapability == 1);
+    m_options[kResistant]->setChecked(options.measureResistant == 1);
+}
+
+void MeasurementValueFrame::OptionClicked(Option option) {
+    if (option == kVoltage || option == kCurrent || option == kPower) {
+        m_options[option]->setChecked(true);  // these three are always measured
+    }
+    // Only the clicked option changes; the others keep what the file held.
+    TestOptions options = m_test.Options();
+    const int ticked = m_options[option]->isChecked() ? 1 : 0;
+    switch (option) {
+        case kVoltage:
+            options.measureVoltage = ticked;
+            break;
+        case kCurrent:
+            options.measureCurrent = ticked;
+            break;
+        case kPower:
+            options.measurePower = ticked;
+            break;
+        case kKwh:
+            options.measureKwh = ticked;
+            break;
+        case kAh:
+            options.measureCapability = ticked;
+            break;
+        case kResistant:
+            options.measureResistant = ticked;
+            break;
+        case kOptionCount:
+            return;
+    }
+    m_test.SetOptions(options);
+}

@@ -1,0 +1,21 @@
+#include "QtOperator.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+void QtOperator::ShowMessage(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, m_parent.data());
+    box.setTextFormat(Qt::PlainText);  // texts from files and loads are not markup
+    box.exec();
+}
+
+QString QtOperator::AskOpenFile(const QString& filter, const QString& preset) {
+    const QString path = QFileDialog::getOpenFileName(m_parent.data(), QString(), preset, filter);
+    return path.isEmpty() ? path : QDir::toNativeSeparators(path);
+}
+
+QString QtOperator::AskSaveFile(const QString& filter, const QString& preset) {
+    const QString path = QFileDialog::getSaveFileName(m_parent.data(), QString(), preset, filter);
+    return path.isEmpty() ? path : QDir::toNativeSeparators(path);
+}

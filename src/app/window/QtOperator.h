@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "Operator.h"
+
+// The operator seen through the window: modal message boxes with only an OK
+// button, and the file dialogs for test files.
+class QtOperator : public Operator {
+  public:
+    // Dialogs are centred on `parent` once the window exists.
+    void SetParentWidget(QWidget* parent) { m_parent = parent; }
+
+    void ShowMessage(const QString& text, const QString& title = QString()) override;
+    QString AskOpenFile(const QString& filter, const QString& preset) override;
+    QString AskSaveFile(const QString& filter, const QString& preset) override;
+
+  private:
+    QPointer<QWidget> m_parent;
+};

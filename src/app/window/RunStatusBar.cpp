@@ -1,0 +1,74 @@
+#include "RunStatusBar.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+
+#include "Displays.h"
+
+namespace {
+constexpr int kFullScale = 1000;
+}
+
+RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
+    : QStatusBar(parent),
+      m_displays(displays),
+      m_step(new QLabel(this)),
+      m_progress(new QProgressBar(this)),
+      m_log(new QLabel(this)) {
+    setObjectName(QStringLiteral("RunStatusBar"));
+    m_step->setObjectName(QStringLiteral("StepStatusLabel"));
+    m_step->setMinimumWidth(260);
+    m_progress->setObjectName(QStringLiteral("StepProgressBar"));
+    m_progress->setRange(0, kFullScale);
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumWidth(220);
+    m_log->setObjectName(QStringLiteral("LogFileLabel"));
+    m_log->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    addWidget(m_step);
+    addWidget(m_progress);
+    addPermanentWidget(m_log);
+
+    connect(&displays, &Displays::textChanged, this,
+            [this](Displays::Text id, const QString& text) {
+                if (id == Displays::StepProgress) {
+                    ShowStep(text);
+                } else if (id == Displays::LogFilePath) {
+                    ShowLog(text);
+                }
+            });
+    ShowLog(displays.Get(Displays::LogFilePath));
+    ShowIdle();
+}
+
+void RunStatusBar::ShowStep(const QString& text) {
+    m_step->setText(text);
+    const double dwell = m_displays.StepDwell();
+    m_progress->setVisible(dwell > 0);
+    if (dwell > 0) {
+        const double share = std::clamp(m_displays.StepElapsed() / dwell, 0.0, 1.0);
+        m_progress->setValue(static_cast<int>(share * kFullScale));
+    }
+}
+
+void RunStatusBar::ShowLog(const QString& path) {
+    m_log->setText(path.isEmpty() ? QString() : QStringLiteral("Data log: %1").arg(path));
+}
+
+void RunStatusBar::ShowIdle() {
+    m_step->setText(QStringLiteral("No test running"));
+    m_progress->setValue(0);
+    m_progress->setVisible(false);
+}
+
+QString RunStatusBar::StepText() const {
+    return m_step->text();
+}
+
+int RunStatusBar::ProgressPermille() const {
+    return m_progress->value();
+}
+
+QString RunStatusBar::LogText() const {
+    return m_log->text();
+}
