@@ -47,8 +47,10 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
     auto* body = new QWidget(this);
     QPalette bodyPalette;
     const QPalette normal = QApplication::palette();
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) {
-        bodyPalette.setColor(role, normal.color(role));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) {
+            bodyPalette.setColor(group, role, normal.color(group, role));
+        }
     }
     body->setPalette(bodyPalette);
     auto* outer = new QVBoxLayout(this);

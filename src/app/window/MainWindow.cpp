@@ -66,16 +66,14 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     auto* left = new QVBoxLayout;
     left->addWidget(m_channel);
     left->addWidget(BuildFileButtons());
+    left->addWidget(BuildStatusFrames());
     left->addStretch(1);
-    auto* lower = new QHBoxLayout;
+    auto* lowerWidget = new QWidget(central);
+    auto* lower = new QHBoxLayout(lowerWidget);
+    lower->setContentsMargins(0, 0, 0, 0);
     lower->addLayout(left);
     lower->addWidget(m_measurement);
     lower->addWidget(m_chart, 1);
-    auto* lowerWidget = new QWidget(central);
-    auto* lowerColumn = new QVBoxLayout(lowerWidget);
-    lowerColumn->setContentsMargins(0, 0, 0, 0);
-    lowerColumn->addLayout(lower, 1);
-    lowerColumn->addWidget(BuildStatusFrames());
 
     // The operator decides how much room the steps get against the run view.
     auto* splitter = new QSplitter(Qt::Vertical, central);
@@ -128,7 +126,7 @@ QWidget* MainWindow::BuildFileButtons() {
 
 QWidget* MainWindow::BuildStatusFrames() {
     auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
+    auto* layout = new QVBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
 
     m_loadStatus = new QTableView(row);
@@ -160,8 +158,7 @@ QWidget* MainWindow::BuildStatusFrames() {
 
     layout->addWidget(Frame(QStringLiteral("Load Connect Status"), m_loadStatus, row));
     layout->addWidget(Frame(QStringLiteral("Power Meter Connect Status"), powerMeter, row));
-    layout->addStretch(1);
-    layout->addWidget(m_time, 0, Qt::AlignBottom);
+    layout->addWidget(m_time);
     return row;
 }
 
@@ -203,10 +200,17 @@ void MainWindow::UseSessionLoad(const QString& host, quint16 port) {
 void MainWindow::ApplySessionLoad() {
     // Every restore of the connection settings reads the files again; the
     // session's load must win over them until the operator stores another.
-    if (m_sessionLoad) {
-        m_station.UseLanLoad(m_sessionLoad->first, m_sessionLoad->second);
-        m_editor->SetLanMode(m_station.Settings().lanMode);
+    if (!m_sessionLoad) {
+        return;
     }
+    const auto& [host, port] = *m_sessionLoad;
+    m_station.UseLanLoad(host, port);
+    m_editor->SetLanMode(m_station.Settings().lanMode);
+    // The status grid too shows where Start will connect.
+    StatusGridModel& grid = m_station.Connection().StatusGrid();
+    grid.SetMediumByMode(ConnectionRecord::kLan);
+    grid.SetAddress(0, QStringLiteral("%1:%2").arg(host).arg(port));
+    grid.SetStatus(0, StatusGridModel::kWait);
 }
 
 void MainWindow::OpenConnectionPanel() {

@@ -93,6 +93,7 @@ void QuantityChart::FollowNewest() {
     m_applyingRange = true;
     m_timeAxis->setRange(start, end);
     m_valueAxis->setRange(low - span * kMarginShare, high + span * kMarginShare);
+    m_valueAxis->applyNiceNumbers();  // round tick values read at a glance
     m_applyingRange = false;
 }
 

@@ -15,7 +15,8 @@ RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
       m_displays(displays),
       m_step(new QLabel(this)),
       m_progress(new QProgressBar(this)),
-      m_log(new QLabel(this)) {
+      m_log(new QLabel(this)),
+      m_note(new QLabel(this)) {
     setObjectName(QStringLiteral("RunStatusBar"));
     m_step->setObjectName(QStringLiteral("StepStatusLabel"));
     m_step->setMinimumWidth(260);
@@ -27,7 +28,10 @@ RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
     m_log->setTextInteractionFlags(Qt::TextSelectableByMouse);
     addWidget(m_step);
     addWidget(m_progress);
+    m_note->setObjectName(QStringLiteral("SessionNoteLabel"));
+    m_note->hide();
     addPermanentWidget(m_log);
+    addPermanentWidget(m_note);
 
     connect(&displays, &Displays::textChanged, this,
             [this](Displays::Text id, const QString& text) {
@@ -59,6 +63,11 @@ void RunStatusBar::ShowIdle() {
     m_step->setText(QStringLiteral("No test running"));
     m_progress->setValue(0);
     m_progress->setVisible(false);
+}
+
+void RunStatusBar::ShowNote(const QString& text) {
+    m_note->setText(text);
+    m_note->setVisible(!text.isEmpty());
 }
 
 QString RunStatusBar::StepText() const {

@@ -16,6 +16,8 @@ class RunStatusBar : public QStatusBar {
 
     // The run ended: the step line empties, the log path stays to be found.
     void ShowIdle();
+    // A lasting remark about the session, such as the simulated load in use.
+    void ShowNote(const QString& text);
 
     QString StepText() const;
     int ProgressPermille() const;
@@ -29,4 +31,5 @@ class RunStatusBar : public QStatusBar {
     QLabel* m_step;
     QProgressBar* m_progress;
     QLabel* m_log;
+    QLabel* m_note;
 };

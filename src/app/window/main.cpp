@@ -9,6 +9,7 @@
 #include "MainWindow.h"
 #include "ProgramSettings.h"
 #include "QtOperator.h"
+#include "RunStatusBar.h"
 #include "SimulatedLoad.h"
 #include "Station.h"
 
@@ -70,9 +71,8 @@ int main(int argc, char** argv) {
 
     if (sim && simPort != 0) {
         window.UseSessionLoad(kLoopback, simPort);
-        window.setWindowTitle(
-            window.windowTitle() +
-            QStringLiteral(" - simulated load on %1:%2").arg(kLoopback).arg(simPort));
+        window.RunStatus().ShowNote(
+            QStringLiteral("Simulated load on %1:%2").arg(kLoopback).arg(simPort));
     }
     QObject::connect(&station, &Station::startedUp, &window, [&] {
         if (sim && simPort == 0) {

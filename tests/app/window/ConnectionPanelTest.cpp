@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 
 #include "ConnectionSetupPanel.h"
@@ -121,6 +122,11 @@ TEST(ConnectionPanelSession, SimulatedLoadShowsInThePanelAndWritesNoFile) {
     const QByteArray testBefore = ReadFileBytes(f.TestPath());
     f.UseSimulatedLoad();
     f.StartUp();
+
+    const QString port = QString::number(f.station->Connection().Panel().port.toInt());
+    const QAbstractItemModel* status = f.Find<QTableView>("LoadStatusGrid")->model();
+    EXPECT_EQ(status->headerData(1, Qt::Horizontal).toString(), "TCPIP");
+    EXPECT_EQ(status->index(0, 1).data().toString(), "127.0.0.1:" + port);
 
     f.Click("ConnectCommand");
     EXPECT_TRUE(f.Find<QRadioButton>("Option1_0")->isChecked());
