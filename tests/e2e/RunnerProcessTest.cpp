@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "IniFile.h"
+#include "TestFiles.h"
+
+namespace {
+// Copies a folder's files (not sub-folders) into `target`.
+void CopyFolder(const QString& source, const QString& target) {
+    for (const QString& name : QDir(source).entryList(QDir::Files)) {
+        QFile::copy(QDir(source).filePath(name), QDir(target).filePath(name));
+    }
+}
+
+QStringList Lines(const QByteArray& bytes) {
+    return QString::fromUtf8(bytes).split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
+}
+
+// Starts zld-sim on a free 127.0.0.1 port; returns the port.
+quint16 StartSim(QProcess& sim, const QString& journal) {
+    sim.start(ZLD_SIM_PATH, {"--port", "0", "--journal", journal});
+    if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(10000)) {
+        return 0;
+    }
+    const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
+    const auto match = listening.match(QString::fromUtf8(sim.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toUShort() : 0;
+}
+
+// A program folder whose test file is one long discharge at `port`.
+void WriteLongDischarge(const QString& home, quint16 port) {
+    WriteSetting(home + "/TRIO.INI", "TRIO", "SaveLogFileFlag", "1");
+    const QString test = home + "/TestFile01.INI";
+    WriteSetting(test, "TestStep Option", "TotalStepCount", "1");
+    const QStringList values{"DisCharge", "CC", "10", "600", "0", "0", "0", "0.2", "NextStep"};
+    const QStringList keys{"ActionMode", "LoadModeVolt", "CurrentValue", "StopTime", "StopValue",
+                           "StableTime", "StopAH",       "MeasTime",     "GoToStep"};
+    for (int i = 0; i < keys.size(); ++i) {
+        WriteSetting(test, "Step1", keys[i], values[i]);
+    }
+    WriteSetting(test, "Load1 Option", "IP", "127.0.0.1");
+    WriteSetting(test, "Load1 Option", "Port", QString::number(port));
+    WriteSetting(test, "Load1 Option", "LoadCheck", "1");
+}
+}  // namespace
+
+TEST(RunnerProcess, BundledDemoRunsToItsEndAndLeavesAWholeLog) {
+    QTemporaryDir home;
+    CopyFolder(QString(ZLD_EXAMPLES_DIR) + "/demo", home.path());
+    QProcess run;
+    run.start(ZLD_RUN_PATH, {"--home", home.path(), "--sim", "--sn", "DEMO1"});
+    ASSERT_TRUE(run.waitForFinished(180000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_TRUE(run.readAllStandardError().contains("message: Test Finished"));
+
+    const QStringList log = Lines(ReadFileBytes(home.filePath("TestLog/DEMO1.CSV")));
+    ASSERT_GT(log.size(), 10);
+    const int columns = log[0].split(',').size();
+    EXPECT_EQ(columns, 15);
+    for (int i = 1; i < log.size(); ++i) {
+        const QStringList fields = log[i].split(',');
+        ASSERT_EQ(fields.size(), columns) << log[i].toStdString();
+        EXPECT_EQ(fields[0], QString::number(i));
+    }
+}
+
+TEST(RunnerProcess, CtrlCSwitchesTheLoadOffAndExitsWith130) {
+    QTemporaryDir home;
+    QProcess sim;
+    const quint16 port = StartSim(sim, home.filePath("journal.txt"));
+    ASSERT_NE(port, 0);
+    WriteLongDischarge(home.path(), port);
+
+    QProcess run;
+    run.start(ZLD_RUN_PATH, {"--home", home.path()});
+    ASSERT_TRUE(run.waitForStarted(10000));
+    // Wait for the run's first measurement points.
+    for (int i = 0; i < 300 && !run.readAllStandardOutput().contains("point 3 "); ++i) {
+        run.waitForReadyRead(100);
+    }
+    ::kill(static_cast<pid_t>(run.processId()), SIGINT);
+    ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 130);
+    sim.terminate();
+    sim.waitForFinished(10000);
+
+    const QStringList journal = Lines(ReadFileBytes(home.filePath("journal.txt")));
+    ASSERT_FALSE(journal.isEmpty());
+    EXPECT_TRUE(journal.last().endsWith(" LOAD OFF")) << journal.last().toStdString();
+    EXPECT_TRUE(journal.join('\n').contains(" LOAD ON"));
+}
+
+TEST(RunnerProcess, NoLoadAnsweringExitsWith2AndSaysSo) {
+    QTemporaryDir home;
+    QProcess sim;
+    const quint16 port = StartSim(sim, home.filePath("journal.txt"));
+    ASSERT_NE(port, 0);
+    sim.terminate();  // the port is free again: nobody answers there
+    sim.waitForFinished(10000);
+    WriteLongDischarge(home.path(), port);
+
+    QProcess run;
+    run.start(ZLD_RUN_PATH, {"--home", home.path()});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 2);
+    const QByteArray errors = run.readAllStandardError();
+    EXPECT_TRUE(errors.contains("message: Connect Fail!"));
+    EXPECT_TRUE(errors.contains("message: Electronic Load Connect Error, Please check it."));
+}
