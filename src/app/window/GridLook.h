@@ -10,7 +10,7 @@ class QWidget;
 int TwipsToPixels(int twips, const QWidget* widget);
 
 // The look shared by the small read-only grids: no row numbers, no editing,
-// no selection, column widths from `twips`. Call it once the model is set.
+// no selection, column widths in the ratios of `twips`. Call it once the model is set.
 void SetUpReadOnlyGrid(QTableView* view, std::initializer_list<int> twips);
 
 // Height that shows the header and every row without a scroll bar.

@@ -250,10 +250,14 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing is never refused: the run stops and the load is released.
+    event->accept();
+    if (m_closed) {
+        return;
+    }
+    m_closed = true;
     StoreGeometry();
     m_sleepInhibitor->Release();
     m_station.Shutdown();
-    event->accept();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -80,5 +80,6 @@ class MainWindow : public QMainWindow {
     QLabel* m_time = nullptr;
     QTableView* m_loadStatus = nullptr;
     bool m_clockBegun = false;
+    bool m_closed = false;
     std::optional<std::pair<QString, quint16>> m_sessionLoad;
 };

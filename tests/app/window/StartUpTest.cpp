@@ -56,14 +56,20 @@ TEST(WindowStartUp, EmptySettingsFileGivesEmptyPickersLanFormAndDefaultFiles) {
     EXPECT_EQ(f.Find<QGroupBox>("Frame2")->title(), "Channel - 1");
     EXPECT_EQ(f.Find<QLabel>("LoadCountLabel")->text(), "1");
 
-    const auto* phases = f.Find<QTableView>("grdPhase3");
+    auto* phases = f.Find<QTableView>("grdPhase3");
     EXPECT_EQ(HeaderTexts(phases), QStringList({"Phase", "Votlage", "Current", "Power"}));
     ASSERT_EQ(phases->model()->rowCount(), 3);
     EXPECT_EQ(RowTexts(phases, 0), QStringList({"A", "0.000", "0.000", "0.000"}));
     EXPECT_EQ(RowTexts(phases, 2), QStringList({"C", "0.000", "0.000", "0.000"}));
-    // Widths follow the grid's twips: 960, 1250, 1250 (the last column stretches).
-    EXPECT_LT(phases->columnWidth(0), phases->columnWidth(1));
-    EXPECT_EQ(phases->columnWidth(1), phases->columnWidth(2));
+    // Column widths keep the ratios 960 : 1250 : 1250 : 1100 at any width.
+    for (int width : {300, 700}) {
+        phases->setFixedWidth(width);
+        QCoreApplication::processEvents();
+        const double unit = phases->columnWidth(1) / 1250.0;
+        EXPECT_NEAR(phases->columnWidth(0), 960 * unit, 2) << width;
+        EXPECT_NEAR(phases->columnWidth(2), 1250 * unit, 2) << width;
+        EXPECT_NEAR(phases->columnWidth(3), 1100 * unit, 2) << width;
+    }
 
     // A fresh installation shows the factory address and waits for Start.
     const auto* status = f.Find<QTableView>("LoadStatusGrid");
