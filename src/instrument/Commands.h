@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The load's command vocabulary: every command and query text the program
 // sends, in one place. A command with an argument is its header (ending in one
@@ -45,6 +46,18 @@ inline const QString kProbeVoltage = QStringLiteral("MEAS:VOLT?");
 inline const QString kPhaseVoltages = QStringLiteral("GLOB:MEAS:VOLT?");
 inline const QString kPhaseCurrents = QStringLiteral("GLOB:MEAS:CURR?");
 inline const QString kPhasePowers = QStringLiteral("GLOB:MEAS:POW?");
+
+// What puts the load into a load mode: the header of its level A set value
+// and its mode command. A resistance shared by n loads in parallel is n times
+// the value; the other quantities are divided by n.
+struct ModeCommands {
+    QString levelHeader;
+    QString modeCommand;
+    bool scalesWithLoads;
+};
+// For "CC", "CR", "CV", "CP", and "LINCC" when `allowLinear`; nothing for
+// any other text.
+std::optional<ModeCommands> ForMode(const QString& mode, bool allowLinear);
 
 // Header followed by the number text of `value`.
 QString WithValue(const QString& header, double value);

@@ -16,23 +16,6 @@ namespace {
 // Ramps pace themselves this much early, for the time a pass takes.
 constexpr double kPassOverheadMs = 16;
 
-// The level command of a ramp step's mode; empty for other modes.
-QString RampLevelCommand(const QString& mode, double level) {
-    if (mode == LoadMode::kCC) {
-        return Cmd::WithValue(Cmd::kCcA, level);
-    }
-    if (mode == LoadMode::kCR) {
-        return Cmd::WithValue(Cmd::kCrA, level);
-    }
-    if (mode == LoadMode::kCV) {
-        return Cmd::WithValue(Cmd::kCvA, level);
-    }
-    if (mode == LoadMode::kCP) {
-        return Cmd::WithValue(Cmd::kCpA, level);
-    }
-    return QString();
-}
-
 // A step value with a decimal comma read as a point.
 double LevelValue(const QString& text) {
     return NumericValue(QString(text).replace(QLatin1Char(','), QLatin1Char('.')));
@@ -70,9 +53,8 @@ bool InlineSteps::RunRamp(int stepIndex) {
     const double target = NumericValue(records.Field(stepIndex, StepField::CurrentValue));
     const double dwell = NumericValue(records.Field(stepIndex, StepField::StopTime));
     const auto send = [&](double level) {
-        const QString command = RampLevelCommand(mode, level);
-        if (!command.isEmpty()) {
-            m_ctx.channel.Write(command);
+        if (const auto commands = Cmd::ForMode(mode, false)) {
+            m_ctx.channel.Write(Cmd::WithValue(commands->levelHeader, level));
         }
     };
 
@@ -125,23 +107,27 @@ bool InlineSteps::RunRamp(int stepIndex) {
 }
 
 void InlineSteps::SendLevel(const QString& mode, double level) {
-    const QString value = NumberText(level);
-    if (mode == LoadMode::kCC) {
-        m_ctx.channel.Write(Cmd::kModeCC);
-        m_ctx.channel.Write(Cmd::kCcA + value);
-    } else if (mode == LoadMode::kCR) {
-        m_ctx.channel.Write(Cmd::kModeCR);
-        m_ctx.channel.Write(Cmd::kCrA + value);
-    } else if (mode == LoadMode::kCV) {
-        m_ctx.channel.Write(Cmd::kModeCV);
-        m_ctx.channel.Write(Cmd::kCvA + value);
-    } else if (mode == LoadMode::kCP) {
-        m_ctx.channel.Write(Cmd::kModeCP);
-        m_ctx.channel.Write(Cmd::kCpA + value);
-    } else if (mode == LoadMode::kLinCC) {
-        m_ctx.channel.Write(Cmd::kModeLin);
-        m_ctx.channel.Write(Cmd::kLinA + value);
+    if (const auto commands = Cmd::ForMode(mode, true)) {
+        m_ctx.channel.Write(commands->modeCommand);
+        m_ctx.channel.Write(Cmd::WithValue(commands->levelHeader, level));
     }
+}
+
+InlineSteps::Result InlineSteps::RunEnteredStep(int stepIndex) {
+    const StepRecordArray& records = m_ctx.test.Records();
+    const QString action = records.Field(stepIndex, StepField::ActionMode);
+    if (action == Action::kRampOn || action == Action::kRampOff) {
+        return RunRamp(stepIndex) ? Result::Done : Result::Halted;
+    }
+    const bool withDwell = NumericValue(records.Field(stepIndex, StepField::StopTime)) != 0;
+    if (!RunLevel(stepIndex, withDwell)) {
+        return Result::Halted;
+    }
+    return withDwell ? Result::Timed : Result::Done;
+}
+
+bool InlineSteps::IsInline(const QString& action) {
+    return action == Action::kRampOn || action == Action::kRampOff || action == Action::kLoadLevel;
 }
 
 bool InlineSteps::RunLevel(int stepIndex, bool withDwell) {

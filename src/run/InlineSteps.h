@@ -14,11 +14,20 @@ class InlineSteps {
     // `fail` ends the run with a reason (a data log that cannot be written).
     InlineSteps(RunContext& context, std::function<void(const QString&)> fail);
 
+    enum class Result {
+        Done,    // the step is over: go on with the next one
+        Timed,   // a load level with a dwell: the step timer times it now
+        Halted,  // Stop, Pause or an error cut the step short
+    };
+
+    // Ramps and load levels.
+    static bool IsInline(const QString& action);
+    Result RunEnteredStep(int stepIndex);
+
+  private:
     // Each returns false when Stop, Pause or an error cut the step short.
     bool RunRamp(int stepIndex);
     bool RunLevel(int stepIndex, bool withDwell);
-
-  private:
     void SendLevel(const QString& mode, double level);
     bool TakeInlinePoint();
     bool Halted() const;

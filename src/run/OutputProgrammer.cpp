@@ -57,23 +57,18 @@ std::optional<QString> OutputProgrammer::ProgramStepOutputs(int stepIndex) {
     return std::nullopt;
 }
 
-void OutputProgrammer::ProgramDischarge(int stepIndex) {
-    const QString mode = m_records.Field(stepIndex, StepField::LoadModeVolt);
-    const double value = NumericValue(m_records.Field(stepIndex, StepField::CurrentValue));
+double OutputProgrammer::SharedValue(const Cmd::ModeCommands& mode, double value) const {
     const int loads = m_loadCount();
+    return mode.scalesWithLoads ? value * loads : value / loads;
+}
+
+void OutputProgrammer::ProgramDischarge(int stepIndex) {
+    const auto mode = Cmd::ForMode(m_records.Field(stepIndex, StepField::LoadModeVolt), false);
+    const double value = NumericValue(m_records.Field(stepIndex, StepField::CurrentValue));
     if (m_channel.TickedAndConnected()) {
-        if (mode == LoadMode::kCC) {
-            m_channel.Write(Cmd::WithValue(Cmd::kCcA, value / loads));
-            m_channel.Write(Cmd::kModeCC);
-        } else if (mode == LoadMode::kCR) {
-            m_channel.Write(Cmd::WithValue(Cmd::kCrA, value * loads));
-            m_channel.Write(Cmd::kModeCR);
-        } else if (mode == LoadMode::kCV) {
-            m_channel.Write(Cmd::WithValue(Cmd::kCvA, value / loads));
-            m_channel.Write(Cmd::kModeCV);
-        } else if (mode == LoadMode::kCP) {
-            m_channel.Write(Cmd::WithValue(Cmd::kCpA, value / loads));
-            m_channel.Write(Cmd::kModeCP);
+        if (mode) {
+            m_channel.Write(Cmd::WithValue(mode->levelHeader, SharedValue(*mode, value)));
+            m_channel.Write(mode->modeCommand);
         }
         m_channel.Write(Cmd::kLoadOn);
     }
@@ -109,30 +104,18 @@ std::optional<QString> OutputProgrammer::ProgramPulse(int stepIndex) {
 }
 
 void OutputProgrammer::ProgramLoadLevel(int stepIndex) {
-    if (!m_channel.TickedAndConnected()) {
+    const QString modeName = m_records.Field(stepIndex, StepField::LoadModeVolt);
+    const auto mode = Cmd::ForMode(modeName, true);
+    if (!m_channel.TickedAndConnected() || !mode) {
         return;
     }
-    const QString mode = m_records.Field(stepIndex, StepField::LoadModeVolt);
-    const double value = NumericValue(m_records.Field(stepIndex, StepField::CurrentValue));
-    const int loads = m_loadCount();
     const auto field = [&](StepField f) { return NumericValue(m_records.Field(stepIndex, f)); };
-    if (mode == LoadMode::kCC) {
-        m_channel.Write(Cmd::WithValue(Cmd::kCcA, value / loads));
+    m_channel.Write(
+        Cmd::WithValue(mode->levelHeader, SharedValue(*mode, field(StepField::CurrentValue))));
+    if (modeName == LoadMode::kCC) {
         m_channel.Write(Cmd::WithValue(Cmd::kFrequency, field(StepField::Frequency)));
         m_channel.Write(Cmd::WithValue(Cmd::kCrestFactor, field(StepField::CF)));
         m_channel.Write(Cmd::WithValue(Cmd::kPowerFactor, field(StepField::PF)));
-        m_channel.Write(Cmd::kModeCC);
-    } else if (mode == LoadMode::kCR) {
-        m_channel.Write(Cmd::WithValue(Cmd::kCrA, value * loads));
-        m_channel.Write(Cmd::kModeCR);
-    } else if (mode == LoadMode::kCV) {
-        m_channel.Write(Cmd::WithValue(Cmd::kCvA, value / loads));
-        m_channel.Write(Cmd::kModeCV);
-    } else if (mode == LoadMode::kCP) {
-        m_channel.Write(Cmd::WithValue(Cmd::kCpA, value / loads));
-        m_channel.Write(Cmd::kModeCP);
-    } else if (mode == LoadMode::kLinCC) {
-        m_channel.Write(Cmd::WithValue(Cmd::kLinA, value / loads));
-        m_channel.Write(Cmd::kModeLin);
     }
+    m_channel.Write(mode->modeCommand);
 }

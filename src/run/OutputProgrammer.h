@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 
+#include "Commands.h"
+
 class Clock;
 class RunChannel;
 class StepRecordArray;
@@ -25,6 +27,8 @@ class OutputProgrammer {
     void ProgramDischarge(int stepIndex);
     std::optional<QString> ProgramPulse(int stepIndex);
     void ProgramLoadLevel(int stepIndex);
+    // A set value as each of the loads sharing it gets it.
+    double SharedValue(const Cmd::ModeCommands& mode, double value) const;
     // Waits `ms` with events running, giving way to Stop and Pause; the last
     // few milliseconds are spun for accuracy.
     void PacedWait(double ms);

@@ -201,23 +201,14 @@ void RunControl::WalkFromStart() {
             s.CurrentStep = m_sequencer.ApplyLoopRule(s.CurrentStep);
             continue;
         }
-        if (action == Action::kRampOn || action == Action::kRampOff) {
-            if (!m_inline.RunRamp(s.CurrentStep)) {
+        if (InlineSteps::IsInline(action)) {
+            const InlineSteps::Result result = m_inline.RunEnteredStep(s.CurrentStep);
+            if (result == InlineSteps::Result::Halted) {
                 s.PausedInStart = s.PauseRequested;
                 return;
             }
-            s.CurrentStep += 1;
-            continue;
-        }
-        if (action == Action::kLoadLevel) {
-            const bool withDwell =
-                NumericValue(test.Records().Field(s.CurrentStep, StepField::StopTime)) != 0;
-            if (!m_inline.RunLevel(s.CurrentStep, withDwell)) {
-                s.PausedInStart = s.PauseRequested;
-                return;
-            }
-            if (withDwell) {
-                m_sequencer.Arm();  // the sequencer times the level step
+            if (result == InlineSteps::Result::Timed) {
+                m_sequencer.Arm();
                 return;
             }
             s.CurrentStep += 1;

@@ -233,25 +233,17 @@ void Sequencer::Advance(bool fromTop, int stopReason) {
         // Ramps and load levels behave here as they do at the head of the
         // list: a ramp steps its level and ends, a load level switches the
         // input on at its level and is then timed (or ends at once).
-        if (action == Action::kRampOn || action == Action::kRampOff) {
-            if (!m_inline.RunRamp(s.CurrentStep)) {
+        if (InlineSteps::IsInline(action)) {
+            const InlineSteps::Result result = m_inline.RunEnteredStep(s.CurrentStep);
+            if (result == InlineSteps::Result::Halted) {
                 s.PausedInStart = s.PauseRequested;
+                return;
+            }
+            if (result == InlineSteps::Result::Timed) {
+                ReArm();
                 return;
             }
             continue;
-        }
-        if (action == Action::kLoadLevel) {
-            const bool withDwell =
-                NumericValue(test.Records().Field(s.CurrentStep, StepField::StopTime)) != 0;
-            if (!m_inline.RunLevel(s.CurrentStep, withDwell)) {
-                s.PausedInStart = s.PauseRequested;
-                return;
-            }
-            if (!withDwell) {
-                continue;
-            }
-            ReArm();
-            return;
         }
         if (action == Action::kPlusLoad) {
             if (const auto failure = m_ctx.outputs.ProgramStepOutputs(s.CurrentStep)) {
