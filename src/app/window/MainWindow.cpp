@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QTableView>
@@ -95,7 +96,7 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     ConnectRun();
     ConnectPanel();
     connect(&station, &Station::startedUp, this, &MainWindow::OnStartedUp);
-    resize(1500, 950);
+    resize(QSize(1500, 950).boundedTo(screen()->availableGeometry().size()));
     RestoreGeometry();
 }
 
