@@ -85,6 +85,10 @@ bool LanTransport::Connect() {
     // An attempt still under way is left to finish; only a refused or failed
     // one is retried, so a slow network still gets connected.
     while (!IsConnected()) {
+        if (m_closedByProgram) {
+            m_socket.abort();  // closed while connecting (Stop pressed meanwhile)
+            return false;
+        }
         if (budget.hasExpired()) {
             m_socket.abort();
             ReportConnectFail();
