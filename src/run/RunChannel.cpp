@@ -63,7 +63,9 @@ QString RunChannel::ReadTimed(double seconds) {
 }
 
 void RunChannel::LoadOffFirstChannel() {
-    if (TickedAndConnected()) {
+    // Released whenever the load answered, enable box or not: commands reach
+    // a LAN load whatever the box says, so the release must too.
+    if (Connected()) {
         Send(Cmd::kLoadOff);
     }
 }

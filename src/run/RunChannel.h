@@ -29,7 +29,7 @@ class RunChannel {
     // Reads the result line of a timed load test, waiting up to `seconds`.
     QString ReadTimed(double seconds);
 
-    // "LOAD OFF" to the first load when it is ticked and answered.
+    // "LOAD OFF" to the first load when it answered the connection pass.
     void LoadOffFirstChannel();
 
     bool Halted() const;

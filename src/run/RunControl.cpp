@@ -241,6 +241,7 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     SetControlsForRun(true);
     m_ctx.test.LoadTestFile(m_ctx.op);
     m_ctx.displays.Set(Displays::WorkLabel, kSpinnerIdle);
+    m_ctx.displays.Set(Displays::StepProgress, QString());
     m_ctx.displays.SetFrame2Background(Displays::FrameBackground::ButtonFace);
     m_ctx.displays.Set(Displays::Frame2Caption, ChannelCaption());
     m_ctx.displays.SetFrame2CaptionRed(false);

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "LoadConnection.h"
 #include "RunHarness.h"
 #include "StepTable.h"
 #include "TestFiles.h"
@@ -114,4 +115,14 @@ TEST(RunSafety, CancelledSaveKeepsTheEditsAndDoesNotStart) {
     EXPECT_EQ(h.Run(), RunOutcome::NotStarted);
     EXPECT_EQ(h.station->Test().Table().StepCount(), 2);
     EXPECT_TRUE(h.sim->Journal().isEmpty());
+}
+
+TEST(RunSafety, LoadIsReleasedEvenWithItsEnableBoxCleared) {
+    RunHarness h;
+    h.Prepare({{"LoadLevel", "CC", "5", "0"}});
+    h.station->Connection().Panel().loadCheck[0] = false;
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_TRUE(h.StepCommands().contains("LOAD ON"));
+    EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
+    EXPECT_FALSE(h.sim->InputOn());
 }
