@@ -21,13 +21,12 @@
 #include <optional>
 
 #include "Clock.h"
-#include "IniFile.h"
 #include "LanTransport.h"
 #include "LoadConnection.h"
 #include "Operator.h"
 #include "SimulatedLoad.h"
 #include "Station.h"
-#include "StepRecord.h"
+#include "TestFiles.h"
 
 namespace {
 class QuietOperator : public Operator {
@@ -36,20 +35,6 @@ class QuietOperator : public Operator {
     QString AskOpenFile(const QString&, const QString&) override { return {}; }
     QString AskSaveFile(const QString&, const QString&) override { return {}; }
 };
-
-void WriteTest(const QString& folder, const QList<QStringList>& steps, double measureTime) {
-    WriteSetting(folder + "/TRIO.INI", "TRIO", "SaveLogFileFlag", "1");
-    IniFile test;
-    test.SetValue("TestStep Option", "MeasureTime", QString::number(measureTime));
-    test.SetValue("TestStep Option", "TotalStepCount", QString::number(steps.size()));
-    for (int i = 0; i < steps.size(); ++i) {
-        for (int f = 0; f < kStepFieldCount; ++f) {
-            test.SetValue(QStringLiteral("Step%1").arg(i + 1), StepFieldKeys()[f],
-                          f < steps[i].size() ? steps[i][f] : QString());
-        }
-    }
-    test.Save(folder + "/TestFile01.INI");
-}
 
 double ThreadCpuSeconds() {
     rusage usage{};
@@ -71,7 +56,7 @@ struct Session {
               o.journalPath = journal;
               return o;
           }()) {
-        WriteTest(home.path(), steps, measureTime);
+        WriteProgramFolder(home.path(), steps, 1, measureTime);
         station.StartUp();
         LanTimings quick;
         quick.settleMs = 20;

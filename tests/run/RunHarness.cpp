@@ -7,10 +7,9 @@
 #include <stdexcept>
 
 #include "Clock.h"
-#include "IniFile.h"
 #include "LanTransport.h"
 #include "LoadConnection.h"
-#include "StepRecord.h"
+#include "TestFiles.h"
 
 RunHarness::RunHarness(const SimOptions& simOptions, const Clock* clock) {
     sim = std::make_unique<SimulatedLoad>(simOptions);
@@ -25,23 +24,7 @@ RunHarness::~RunHarness() {
 }
 
 void RunHarness::Prepare(const QList<Step>& steps, int saveLogFlag, double measureTime) {
-    const QString settings = home.filePath("TRIO.INI");
-    WriteSetting(settings, "TRIO", "SaveLogFileFlag", QString::number(saveLogFlag));
-    WriteSetting(settings, "TRIO", "ConnectMode", "2");
-
-    IniFile test;
-    test.SetValue("TestStep Option", "MeasureTime", QString::number(measureTime));
-    test.SetValue("TestStep Option", "TotalStepCount", QString::number(steps.size()));
-    for (int i = 0; i < steps.size(); ++i) {
-        for (int f = 0; f < kStepFieldCount; ++f) {
-            test.SetValue(QStringLiteral("Step%1").arg(i + 1), StepFieldKeys()[f],
-                          f < steps[i].size() ? steps[i][f] : QString());
-        }
-    }
-    if (!test.Save(home.filePath("TestFile01.INI"))) {
-        throw std::runtime_error("cannot write the test file");
-    }
-
+    WriteProgramFolder(home.path(), steps, saveLogFlag, measureTime);
     station->StartUp();
     LanTimings quick;
     quick.settleMs = 20;
