@@ -72,7 +72,12 @@ bool StepGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
     if (plan.kind == CellEditRules::EditorKind::None) {
         return false;
     }
-    if (!plan.presetWhenEmpty.isEmpty() && m_table.Cell(gridRow, index.column()).isEmpty()) {
+    // Qt also asks here on every press and every move of the current cell;
+    // only an editor that is about to open may preset its cell.
+    const bool opens =
+        trigger == QAbstractItemView::AllEditTriggers || (editTriggers() & trigger) != 0;
+    if (opens && state() != QAbstractItemView::EditingState && !plan.presetWhenEmpty.isEmpty() &&
+        m_table.Cell(gridRow, index.column()).isEmpty()) {
         m_table.SetCell(gridRow, index.column(), plan.presetWhenEmpty);
     }
     return QTableView::edit(index, trigger, event);

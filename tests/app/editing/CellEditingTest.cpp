@@ -70,6 +70,19 @@ TEST_F(CellEditingTest, TextBoxesStoreWhatIsTypedAndDwellTimesInSeconds) {
 }
 
 TEST_F(CellEditingTest, ActionSelectorPresetsAnEmptyCellAndCommitsWhenLeft) {
+    SetSteps({{"Suspend"}, {}});
+    // Only an editor that opens presets its cell: moving over an empty cell,
+    // by keys or by dragging from it, leaves the step as it was.
+    ClickCell(1, 0);
+    KeyOnGrid(Qt::Key_Right);
+    KeyOnGrid(Qt::Key_Down);
+    EXPECT_EQ(Grid().currentIndex(), m_table.index(1, 1));
+    QTest::mousePress(Grid().viewport(), Qt::LeftButton, Qt::NoModifier, CellCenter(2, 1));
+    QTest::mouseRelease(Grid().viewport(), Qt::LeftButton, Qt::NoModifier, CellCenter(1, 1));
+    EXPECT_EQ(m_table.Cell(2, 1), QString());
+    EXPECT_EQ(CellEditor(), nullptr);
+
+    SetSteps({{}});
     ClickCell(1, 1);
     EXPECT_EQ(m_table.Cell(1, 1), "Charge");
     auto* actions = qobject_cast<QComboBox*>(CellEditor());
