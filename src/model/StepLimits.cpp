@@ -24,6 +24,9 @@ constexpr LimitRule kFrequencyRule{40, 440, "Frequency must 40 ~ 440!", "40"};
 
 const QString kModeError = QStringLiteral("Load Mode ERROR !");
 
+// From here on a number of seconds carries no fraction worth showing.
+constexpr double kWholeSecondsOnly = 1e12;
+
 const LimitRule* LoadValueRule(const QString& mode) {
     if (mode == LoadMode::kCC || mode == LoadMode::kLinCC) {
         return &kCurrentRule;
@@ -95,19 +98,24 @@ QString SecondsAsClock(double seconds) {
         return QStringLiteral("0:00:00");
     }
     const QString sign = seconds < 0 ? QStringLiteral("-") : QString();
-    const double total = KeepFourDecimals(std::fabs(seconds));
+    const double magnitude = std::fabs(seconds);
+    // Far beyond any dwell a fraction is meaningless, and keeping four
+    // decimals of it would overflow.
+    const double total = magnitude < kWholeSecondsOnly ? KeepFourDecimals(magnitude) : magnitude;
     const double wholeSeconds = std::floor(total);
-    const qint64 whole = static_cast<qint64>(wholeSeconds);
     const double fraction = KeepFourDecimals(total - wholeSeconds);
-    QString secondsText = QStringLiteral("%1").arg(whole % 60, 2, 10, QLatin1Char('0'));
+    // The parts are taken as doubles: a typed 1e300 has no integer type.
+    const int secondsPart = static_cast<int>(std::fmod(wholeSeconds, 60));
+    const int minutesPart = static_cast<int>(std::fmod(std::floor(wholeSeconds / 60), 60));
+    QString secondsText = QStringLiteral("%1").arg(secondsPart, 2, 10, QLatin1Char('0'));
     if (fraction > 0) {
         // "0.5" -> ".5", keeping the shortest form of the fraction.
         secondsText += NumberText(fraction).mid(1);
     }
     return QStringLiteral("%1%2:%3:%4")
         .arg(sign)
-        .arg(whole / 3600)
-        .arg((whole / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(NumberText(std::floor(wholeSeconds / 3600)))
+        .arg(minutesPart, 2, 10, QLatin1Char('0'))
         .arg(secondsText);
 }
 

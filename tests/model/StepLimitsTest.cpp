@@ -21,6 +21,10 @@ TEST(StepLimits, TooltipsExplainTimes) {
     EXPECT_EQ(SecondsAsClock(3725.5), "1:02:05.5");
     EXPECT_EQ(SecondsAsClock(90000), "25:00:00");
     EXPECT_EQ(SecondsAsClock(-61), "-0:01:01");
+    // A huge number typed into a dwell cell still reads as hours.
+    EXPECT_EQ(SecondsAsClock(3.6e21), "1000000000000000000:00:00");
+    EXPECT_FALSE(SecondsAsClock(1e300).contains('-'));
+    EXPECT_TRUE(SecondsAsClock(-1.7e308).startsWith("-47222"));
     EXPECT_EQ(MillisecondsAsSecondsText("500"), "0.5 Second");
     EXPECT_EQ(MillisecondsAsSecondsText("x"), "0 Second");
 }
