@@ -139,6 +139,11 @@ void StepGridView::mouseReleaseEvent(QMouseEvent* event) {
     // stopped when the pointer left the rows.
     const QModelIndex released = indexAt(event->position().toPoint());
     emit selectionEnded(released.isValid() ? released.row() + 1 : SelectionRow());
+    if (event->modifiers() & Qt::ShiftModifier) {
+        // Shift stretches the highlight from its anchor row, which the press
+        // did not record; the range must be the rows the operator sees.
+        ReportKeyboardSelection();
+    }
     // A click, not a drag over rows, opens the cell's editor.
     if (released.isValid() && released == m_pressIndex &&
         !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))) {

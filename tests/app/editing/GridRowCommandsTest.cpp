@@ -56,6 +56,13 @@ TEST_F(GridRowCommandsTest, CopiedRowsPasteAtTheEndAndBelowTheCurrentRow) {
                                       "Edited", "A4"}));
     EXPECT_EQ(m_table.CurrentRow(), 4);
     EXPECT_TRUE(m_operator.messages.isEmpty());
+
+    // A range chosen with Shift and a click copies the rows it highlights.
+    ClickCell(2, 0);
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, Qt::ShiftModifier, CellCenter(4, 0));
+    KeyOnGrid(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(m_editor->RowCommands().CopiedFirstRow(), 2);
+    EXPECT_EQ(m_editor->RowCommands().CopiedLastRow(), 4);
 }
 
 TEST_F(GridRowCommandsTest, DeleteAndMovesDoNothingAtTheEdges) {
