@@ -234,6 +234,9 @@ void Sequencer::Advance(bool fromTop, int stopReason) {
         // list: a ramp steps its level and ends, a load level switches the
         // input on at its level and is then timed (or ends at once).
         if (InlineSteps::IsInline(action)) {
+            // Timed from its own entry, as Start times the steps it walks: a
+            // load level's dwell starts now, not when the step before ended.
+            RestartStepClock();
             const InlineSteps::Result result = m_inline.RunEnteredStep(s.CurrentStep);
             if (result == InlineSteps::Result::Halted) {
                 s.PausedInStart = s.PauseRequested;
@@ -243,6 +246,9 @@ void Sequencer::Advance(bool fromTop, int stopReason) {
                 ReArm();
                 return;
             }
+            // A ramp may have taken many seconds: the next step's dwell and
+            // its measurement schedule start when it is over.
+            RestartStepClock();
             continue;
         }
         if (action == Action::kPlusLoad) {
@@ -390,6 +396,13 @@ int Sequencer::WaitForReceiveTimeOut(int stepIndex) {
     m_ctx.displays.Set(Displays::CurrentText, result.current);
     m_ctx.displays.Set(Displays::PowerText, result.power);
     return result.code;
+}
+
+void Sequencer::RestartStepClock() {
+    RunState& s = m_ctx.state;
+    s.TickTime = m_ctx.clock.TimeOfDay();
+    s.StepStartTime = KeepFourDecimals(s.TickTime);
+    s.MeasureRefTime = s.StepStartTime;
 }
 
 void Sequencer::Arm() {

@@ -51,6 +51,8 @@ class Sequencer {
     void ApplyGoTo();
     int WaitForReceiveTimeOut(int stepIndex);
     void ReArm();
+    // The running step's time and measurement schedule start at this moment.
+    void RestartStepClock();
     void FailRun(const QString& reason);
     QString ActionOf(int stepIndex) const;
     bool Halted() const;

@@ -185,3 +185,16 @@ TEST(RunFlow, EditedCellsAreSavedBeforeTheRunUsesThem) {
     EXPECT_TRUE(h.StepCommands().contains("CC:A 6"));
     EXPECT_EQ(h.station->Test().Table().Cell(1, StepColumn::Value), "6");
 }
+
+TEST(RunFlow, StepAfterARampInsideTheListGetsItsWholeDwell) {
+    RunHarness h;
+    h.Prepare({{"DisCharge", "CC", "7", "0.3", "0", "0", "0", "0.1"},
+               {"RAMP OFF", "CC", "3", "2", "", "", "", "1"},
+               {"DisCharge", "CC", "9", "1.5", "0", "0", "0", "0.5"}});
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    const QStringList commands = h.StepCommands();
+    const int entered = commands.indexOf("CC:A 9");
+    ASSERT_GE(entered, 0);
+    // Points at 0.5, 1 and 1.5 s, not one point against the ramp's two seconds.
+    EXPECT_GE(commands.mid(entered).count("GLOB:MEAS:VOLT?"), 2);
+}
