@@ -78,10 +78,20 @@ bool RunControl::TableNeedsSave() const {
         return true;
     }
     // Cells edited since the last load or save: the run reads the records, so
-    // they must match what the operator sees.
+    // they must match what the operator sees. Frequency, CF and PF are shown
+    // and kept for load levels only (CF and PF in CC mode, as saving keeps
+    // them); elsewhere a record may still hold an earlier file's values.
     for (int row = 1; row <= table.StepCount(); ++row) {
         const StepRecord& record = test.Records().Record(row - 1);
-        for (int column = StepColumn::ActionMode; column <= StepColumn::Frequency; ++column) {
+        const bool loadLevel = table.Cell(row, StepColumn::ActionMode) == Action::kLoadLevel;
+        const bool constantCurrent = table.Cell(row, StepColumn::Mode) == LoadMode::kCC;
+        for (int column = StepColumn::ActionMode; column <= StepColumn::PF; ++column) {
+            if (column >= StepColumn::Frequency && !loadLevel) {
+                break;
+            }
+            if (column >= StepColumn::CF && !constantCurrent) {
+                break;
+            }
             if (table.Cell(row, column) != record[FieldOfColumn(column)]) {
                 return true;
             }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include "RunHarness.h"
@@ -197,4 +198,25 @@ TEST(RunFlow, StepAfterARampInsideTheListGetsItsWholeDwell) {
     ASSERT_GE(entered, 0);
     // Points at 0.5, 1 and 1.5 s, not one point against the ramp's two seconds.
     EXPECT_GE(commands.mid(entered).count("GLOB:MEAS:VOLT?"), 2);
+}
+
+TEST(RunFlow, EditedCrestFactorIsSavedAndAnotherFilesLevelsAskForNoSave) {
+    RunHarness h;
+    h.Prepare({{"LoadLevel", "CC", "5", "0.2", "", "", "", "0.1", "", "60", "1.4", "1"}});
+    h.station->Test().Table().SetCell(1, StepColumn::CF, "2");
+    h.op.saveAnswer = h.home.filePath("TestFile01.INI");
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(h.op.saveDialogs, 1);
+    EXPECT_TRUE(h.StepCommands().contains("CF 2"));
+
+    // A file whose first step is no load level: its records keep nothing the
+    // grid does not show, so an unedited table starts without a dialog.
+    const int dialogs = h.op.saveDialogs;
+    const QString other = h.home.filePath("other");
+    QDir().mkpath(other);
+    WriteProgramFolder(other, {{"RAMP OFF", "CC", "1", "0"}});
+    h.station->Test().SetPath(other + "/TestFile01.INI");
+    h.station->Test().LoadTestFile(h.op);
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(h.op.saveDialogs, dialogs);
 }
