@@ -283,8 +283,8 @@ void RunControl::StopWithError(const QString& reason) {
 
 void RunControl::PauseCommand_Click() {
     RunState& s = m_ctx.state;
-    if (!s.Running || s.PauseRequested) {
-        return;
+    if (!s.Running || s.PauseRequested || s.StopRequested) {
+        return;  // a Pause while Stop settles would outlive the run and hold the next one
     }
     m_ctx.displays.SetEnabled(Displays::StartCommand, true);
     m_ctx.displays.SetEnabled(Displays::PauseCommand, false);

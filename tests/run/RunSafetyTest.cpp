@@ -126,3 +126,20 @@ TEST(RunSafety, LoadIsReleasedEvenWithItsEnableBoxCleared) {
     EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
     EXPECT_FALSE(h.sim->InputOn());
 }
+
+TEST(RunSafety, PauseClickedWhileStopSettlesDoesNotHoldTheNextRun) {
+    RunHarness h;
+    h.Prepare({{"DisCharge", "CC", "5", "60", "0", "0", "0", "0.1"}});
+    const auto points = [&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?"); };
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    ASSERT_TRUE(h.RunUntil([&] { return points() >= 2; }));
+    // The click waits in the queue and lands inside Stop's settling wait.
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->PauseCommand_Click(); });
+    h.station->StopCommand_Click();
+    EXPECT_FALSE(h.station->State().PauseRequested);
+
+    const int before = points();
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    EXPECT_TRUE(h.RunUntil([&] { return points() >= before + 2; }));
+    h.station->StopCommand_Click();
+}
