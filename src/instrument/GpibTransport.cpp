@@ -114,17 +114,23 @@ QString GpibTransport::ReadUntil(double seconds) {
     int count = 0;
     const QDeadlineTimer deadline(
         static_cast<qint64>(std::isfinite(seconds) ? qBound(0.0, seconds, 1e6) * 1000.0 : 0.0));
+    // Stop pressed while the read waits takes the device offline; reading on
+    // would only wait out the rest of the time on a closed device.
+    const auto closedMeanwhile = [this, handle] { return m_handle != handle; };
     for (;;) {
         m_worker->Run(
             [handle, driver, &buffer, &count] { count = driver->ReadBytes(handle, buffer); });
-        if (count != 0 || deadline.hasExpired()) {
+        if (count != 0 || deadline.hasExpired() || closedMeanwhile()) {
             break;
         }
         // A driver that gives up at once (a bad handle) is not asked again
         // in a tight loop.
         WaitWithEvents(kRetryPauseMs);
+        if (closedMeanwhile()) {
+            break;
+        }
     }
-    if (count == 0) {
+    if (count == 0 && !closedMeanwhile()) {
         // Nothing came: one more read clears whatever the device was about
         // to send, so it cannot answer the next query instead.
         m_worker->Run([handle, driver] {

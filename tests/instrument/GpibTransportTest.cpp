@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QLibrary>
+#include <QTimer>
 
 #include "Commands.h"
 #include "FakeGpibControl.h"
@@ -131,4 +133,19 @@ TEST_F(GpibTransportTest, TimedReadKeepsReadingUntilTheResultComes) {
     fake.QueueRead("NG,48.2,10.1\n");
     EXPECT_EQ(gpib.ReadTimed(30.0), QStringLiteral("NG,48.2,10.1"));
     EXPECT_EQ(fake.BusCalls().count(QStringLiteral("ibrd(3,256)")), 3);
+}
+
+TEST_F(GpibTransportTest, CloseDuringATimedReadEndsIt) {
+    // Stop pressed while a pulse result is awaited takes the device offline
+    // inside the wait; the wait must not go on reading the closed device.
+    GpibTransport gpib(op);
+    gpib.SetAddress(5);
+    gpib.Open();
+    fake.Reset();
+    QTimer::singleShot(100, [&gpib] { gpib.Close(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(gpib.ReadTimed(20.0), kNoReply);
+    EXPECT_LT(elapsed.elapsed(), 10000);
+    EXPECT_EQ(fake.BusCalls().last(), QStringLiteral("ibonl(3,0)"));
 }
