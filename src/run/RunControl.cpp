@@ -28,6 +28,7 @@ const QString kPause = QStringLiteral("  Pause");
 const QString kLoadError = QStringLiteral(" - Load Error");
 constexpr double kStopSettleMs = 100;
 constexpr double kPauseSettleMs = 2500;
+constexpr int kStartRetryMs = 50;
 }  // namespace
 
 RunControl::RunControl(RunContext& context, QObject* parent)
@@ -41,10 +42,6 @@ RunControl::RunControl(RunContext& context, QObject* parent)
         // The transport has told the operator; end the run as Stop does.
         StopRun(RunOutcome::Error);
     });
-}
-
-bool RunControl::Halted() const {
-    return m_ctx.state.StopRequested || m_ctx.state.PauseRequested;
 }
 
 QString RunControl::ChannelCaption() const {
@@ -131,13 +128,36 @@ bool RunControl::OpenDataLog() {
 }
 
 void RunControl::StartCommand_Click() {
-    RunState& s = m_ctx.state;
-    if (s.Running) {
-        if (s.PauseRequested) {
-            Resume();
-        }
+    const RunState& s = m_ctx.state;
+    if (s.Running && !s.PauseRequested) {
         return;
     }
+    StartWhenIdle(s.Running);
+}
+
+void RunControl::StartWhenIdle(bool resume) {
+    RunState& s = m_ctx.state;
+    if (s.Running != resume || (resume && !s.PauseRequested)) {
+        return;  // a Stop or another Start came in between
+    }
+    if (m_stopping || s.WorkDepth > 0) {
+        // Stop or Pause landed inside a wait of a tick or of Start, and that
+        // work has not unwound yet; starting or resuming in the middle of it
+        // would drive the load from two places at once.
+        QTimer::singleShot(kStartRetryMs, this, [this, resume] { StartWhenIdle(resume); });
+        return;
+    }
+    ++s.WorkDepth;
+    if (resume) {
+        Resume();
+    } else {
+        StartRun();
+    }
+    --s.WorkDepth;
+}
+
+void RunControl::StartRun() {
+    RunState& s = m_ctx.state;
     s.StopRequested = false;
     m_ctx.displays.Set(Displays::WorkLabel, SpinnerAt(m_ctx.clock.TimeOfDay()));
     m_ctx.displays.Set(Displays::Frame2Caption, ChannelCaption());
@@ -176,7 +196,7 @@ void RunControl::StartCommand_Click() {
 
     const int loads = m_ctx.connection.AllConnect();
     m_ctx.displays.Set(Displays::LoadCountLabel, QString::number(loads));
-    if (Halted()) {
+    if (s.StopRequested) {
         return;  // stopped while connecting
     }
     if (loads == 0) {
@@ -188,6 +208,10 @@ void RunControl::StartCommand_Click() {
     }
     s.CurrentStep = 0;
     s.RunStartStamp = m_ctx.clock.Now();
+    if (s.PauseRequested) {
+        s.PausedInStart = true;  // paused while connecting: resuming walks from step 1
+        return;
+    }
     WalkFromStart();
 }
 

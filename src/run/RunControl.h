@@ -52,13 +52,15 @@ class RunControl : public QObject {
     void runEnded(RunOutcome outcome);
 
   private:
+    // Starts or resumes once no interrupted work is left on the stack.
+    void StartWhenIdle(bool resume);
+    void StartRun();
     bool OpenDataLog();
     bool TableNeedsSave() const;
     void Resume();
     // Walks the steps from the current one, running loop, ramp and level
     // steps itself, until a step must be timed or the run ends.
     void WalkFromStart();
-    bool Halted() const;
     QString ChannelCaption() const;
     void AppendCaption(const QString& suffix);
     // Stop, then the message (if any), then the outcome.

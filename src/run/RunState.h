@@ -32,4 +32,7 @@ struct RunState {
     // middle of the advance to the next step (with the reason it had).
     bool PendingAdvance = false;
     int PendingStopReason = 0;
+    // Ticks and Start's walks in progress further up the stack; a click that
+    // lands in one of their waits runs nested inside them.
+    int WorkDepth = 0;
 };

@@ -52,6 +52,7 @@ void Sequencer::RunTimer_Timer() {
     if (Halted()) {
         return;
     }
+    ++m_ctx.state.WorkDepth;
     try {
         Tick();
     } catch (const std::exception& e) {
@@ -59,6 +60,7 @@ void Sequencer::RunTimer_Timer() {
     } catch (...) {
         FailRun(QStringLiteral("unexpected error"));
     }
+    --m_ctx.state.WorkDepth;
 }
 
 bool Sequencer::Tick() {

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
+#include "LoadConnection.h"
 #include "RunHarness.h"
 #include "ShiftedClock.h"
 #include "StepTable.h"
@@ -198,6 +200,24 @@ TEST(RunFlow, StepAfterARampInsideTheListGetsItsWholeDwell) {
     ASSERT_GE(entered, 0);
     // Points at 0.5, 1 and 1.5 s, not one point against the ramp's two seconds.
     EXPECT_GE(commands.mid(entered).count("GLOB:MEAS:VOLT?"), 2);
+}
+
+TEST(RunFlow, StartPressedWhilePausedInTheConnectionPassWalksFromTheFirstStep) {
+    RunHarness h;
+    h.Prepare({{"LoadLevel", "CC", "5", "0"}, {"LoadLevel", "CR", "100", "0"}});
+    bool paused = false;
+    QObject::connect(&h.station->Connection(), &LoadConnection::loadCountChanged, [&](int count) {
+        if (count > 0 && !paused) {
+            paused = true;
+            // Start again while Pause still settles, before Start has unwound.
+            QTimer::singleShot(50, h.station.get(), [&] { h.station->StartCommand_Click(); });
+            h.station->PauseCommand_Click();
+        }
+    });
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(WithoutQueries(h.StepCommands()),
+              QStringList({"LOAD OFF", "MODE CC", "CC:A 5", "LOAD ON", "MODE CR", "CR:B 100",
+                           "LOAD ON", "LOAD OFF"}));
 }
 
 TEST(RunFlow, EditedCrestFactorIsSavedAndAnotherFilesLevelsAskForNoSave) {
