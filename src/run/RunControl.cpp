@@ -208,6 +208,8 @@ void RunControl::StartRun() {
     }
     s.CurrentStep = 0;
     s.RunStartStamp = m_ctx.clock.Now();
+    // Charge counts from here, not from before the connection pass.
+    s.LastPointCounter = m_ctx.clock.ReadCounter();
     if (s.PauseRequested) {
         s.PausedInStart = true;  // paused while connecting: resuming walks from step 1
         return;
