@@ -178,6 +178,9 @@ void MainWindow::ConnectRun() {
 }
 
 void MainWindow::ConnectPanel() {
+    // A panel left open when a run starts must not store a new medium under
+    // the open link, nor save the table the run is counting down.
+    m_binding->BindEnabled(Displays::ConnectCommand, m_connectionPanel->OkButton());
     connect(m_connectionPanel, &ConnectionSetupPanel::accepted, this,
             &MainWindow::AcceptConnectionPanel);
     connect(m_connectionPanel, &ConnectionSetupPanel::cancelled, m_connectionPanel, &QWidget::hide);

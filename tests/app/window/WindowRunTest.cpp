@@ -44,6 +44,7 @@ class WindowRunTest : public ::testing::Test {
 
 TEST_F(WindowRunTest, StartRunsTheTableToTheEndWithHighlightChartAndIndicators) {
     const QColor idle = FrameBackground();
+    f.Click("ConnectCommand");  // left open: its OK must wait for the run to end
     f.Click("StartCommand");
     ASSERT_TRUE(f.WaitFor([this] { return f.station->State().Running || Finished(); }));
 
@@ -56,6 +57,7 @@ TEST_F(WindowRunTest, StartRunsTheTableToTheEndWithHighlightChartAndIndicators) 
         EXPECT_FALSE(f.Find<QWidget>("SNText")->isEnabled());
         EXPECT_TRUE(f.Find<QWidget>("StopCommand")->isEnabled());
         EXPECT_TRUE(f.Find<QWidget>("PauseCommand")->isEnabled());
+        EXPECT_FALSE(f.Find<QWidget>("ConnectOKCommand")->isEnabled());
     }
     ASSERT_TRUE(f.WaitFor([this] { return Finished(); }, 20000))
         << f.op.Texts().join("|").toStdString();
@@ -80,6 +82,7 @@ TEST_F(WindowRunTest, StartRunsTheTableToTheEndWithHighlightChartAndIndicators) 
     EXPECT_TRUE(f.Find<QWidget>("StartCommand")->isEnabled());
     EXPECT_FALSE(f.Find<QWidget>("StopCommand")->isEnabled());
     EXPECT_TRUE(f.Find<QWidget>("AddCommand")->isEnabled());
+    EXPECT_TRUE(f.Find<QWidget>("ConnectOKCommand")->isEnabled());
     EXPECT_EQ(f.Find<QGroupBox>("Frame2")->title(), "Channel - 1");
     EXPECT_TRUE(f.window->RunStatus().LogText().endsWith(".CSV"));
     EXPECT_TRUE(f.sim->Journal().contains("LOAD OFF"));
