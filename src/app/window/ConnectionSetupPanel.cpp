@@ -95,8 +95,8 @@ void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
         m_loadCheck[i]->setVisible(i < kMediumCount);
     }
     m_loadCheck[0]->setToolTip(
-        QStringLiteral("Channel 1 in use: it is connected and switched off at Stop only while "
-                       "this is ticked"));
+        QStringLiteral("Channel 1 in use: a serial load is connected only while this is "
+                       "ticked; a load that answered is switched off at Stop in any case"));
     for (int i = 0; i < kMediumCount; ++i) {
         // The radio button chooses the medium; the box beside it is its caption.
         m_option1[i] = new QRadioButton(this);
