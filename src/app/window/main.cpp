@@ -15,6 +15,7 @@
 
 namespace {
 const QString kLoopback = QStringLiteral("127.0.0.1");
+constexpr int kLongestScreenshotWait = 24 * 3600;
 
 void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
@@ -52,6 +53,17 @@ int main(int argc, char** argv) {
     AddOptions(parser);
     parser.process(app);
 
+    // A mistyped delay would take the picture at once, or never and leave a
+    // demo script waiting for the window to close.
+    bool secondsOk = false;
+    const double screenshotSeconds = parser.value("screenshot-after").toDouble(&secondsOk);
+    if (!secondsOk || !(screenshotSeconds >= 0 && screenshotSeconds <= kLongestScreenshotWait)) {
+        std::fprintf(stderr, "zld3300: --screenshot-after wants seconds from 0 to %d, not %s\n",
+                     kLongestScreenshotWait,
+                     parser.value("screenshot-after").toLocal8Bit().constData());
+        return 2;
+    }
+
     const QString folder =
         ProgramFolder(HomeArgument(app.arguments()), QApplication::applicationDirPath());
 
@@ -82,8 +94,7 @@ int main(int argc, char** argv) {
             QTimer::singleShot(0, &station, &Station::StartCommand_Click);
         }
         if (parser.isSet("screenshot")) {
-            ScheduleScreenshot(window, parser.value("screenshot"),
-                               parser.value("screenshot-after").toDouble());
+            ScheduleScreenshot(window, parser.value("screenshot"), screenshotSeconds);
         }
     });
 
