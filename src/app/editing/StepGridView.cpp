@@ -35,6 +35,14 @@ StepGridView::StepGridView(StepTable& table, Operator& op, QWidget* parent)
         FollowCurrentRow(m_table.CurrentRow());
     });
     connect(&table, &StepTable::currentRowChanged, this, &StepGridView::FollowCurrentRow);
+    // A step inserted at or above the current row carries the grid's current
+    // index down with the old step, while the table's current row, which the
+    // row commands act on, stays where it was.
+    connect(&table, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (currentIndex().isValid() && currentIndex().row() + 1 != m_table.CurrentRow()) {
+            FollowCurrentRow(m_table.CurrentRow());
+        }
+    });
     // A scrolled grid would leave the editor over the wrong cell's place.
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &StepGridView::CommitOpenEditor);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,

@@ -142,6 +142,8 @@ TEST_F(SetupPanelTest, InsertPutsTheStepAtTheCurrentRowAndRenumbers) {
     }
     EXPECT_EQ(m_table.Cell(4, 1), "A3");
     EXPECT_EQ(m_table.Cell(6, 1), "A5");
+    // The grid shows the row the row commands work on.
+    EXPECT_EQ(Grid().currentIndex().row() + 1, m_table.CurrentRow());
 }
 
 TEST_F(SetupPanelTest, ModifyToAnotherActionKeepsTheLoadLevelColumns) {
