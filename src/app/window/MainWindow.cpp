@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ChannelFrame.h"
 #include "ConnectionSetupPanel.h"
@@ -278,6 +279,21 @@ void MainWindow::RestoreGeometry() {
     const QSettings settings;
     restoreGeometry(settings.value(kGeometryKey).toByteArray());
     restoreState(settings.value(kStateKey).toByteArray());
+    if (isMaximized() || isFullScreen()) {
+        return;
+    }
+    // Qt brings back a size remembered on a larger screen unchanged; on this
+    // one the status line and the lower buttons would be out of reach.
+    const QRect available = screen()->availableGeometry();
+    QRect fitted(pos(), size().boundedTo(available.size()));
+    fitted.moveLeft(
+        std::clamp(fitted.left(), available.left(), available.right() + 1 - fitted.width()));
+    fitted.moveTop(
+        std::clamp(fitted.top(), available.top(), available.bottom() + 1 - fitted.height()));
+    if (fitted != QRect(pos(), size())) {
+        move(fitted.topLeft());
+        resize(fitted.size());
+    }
 }
 
 void MainWindow::StoreGeometry() const {

@@ -7,9 +7,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QScreen>
+#include <QSettings>
 #include <QTableView>
 #include <QTest>
 
+#include "Clock.h"
+#include "RecordingOperator.h"
 #include "ShiftedClock.h"
 #include "Station.h"
 #include "StatusGridModel.h"
@@ -142,4 +146,26 @@ TEST(WindowStartUp, SerialNumberTypedByTheOperatorReachesTheEngine) {
     serial->clear();
     QTest::keyClicks(serial, "PACK-0042");
     EXPECT_EQ(f.station->Views().Get(Displays::SNText), "PACK-0042");
+}
+
+TEST(WindowStartUp, SizeRememberedOnALargerScreenIsFittedToThisOne) {
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        QWidget larger;
+        larger.setGeometry(
+            QRect(available.topLeft() + QPoint(200, 100), available.size() + QSize(600, 400)));
+        QSettings().setValue("MainWindow/geometry", larger.saveGeometry());
+    }
+
+    QTemporaryDir home;
+    RecordingOperator op;
+    Station station(op, SystemClock::Instance(), home.path());
+    WindowOptions options;
+    options.keepAwake = false;
+    MainWindow window(station, op, options);
+    EXPECT_TRUE(available.contains(window.geometry()))
+        << window.geometry().width() << "x" << window.geometry().height() << " at "
+        << window.geometry().x() << "," << window.geometry().y();
 }
