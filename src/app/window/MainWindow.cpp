@@ -94,6 +94,10 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
 
     m_binding->BindEnabled(Displays::AddCommand,
                            [this](bool enabled) { m_editor->SetEditingEnabled(enabled); });
+    // Loads sharing one set value cannot all hold a voltage: the editors
+    // refuse CV while more than one load answers.
+    connect(&station.Connection(), &LoadConnection::loadCountChanged, m_editor,
+            &StepTableEditor::SetChannelsInUse);
     ConnectRun();
     ConnectPanel();
     connect(&station, &Station::startedUp, this, &MainWindow::OnStartedUp);
