@@ -25,14 +25,7 @@ class BuildTestFileTest : public EditorFixture {
   protected:
     void Commit(const QString& action, const std::vector<std::pair<QString, QString>>& typed) {
         Choose("SetStepActionCombo", action);
-        for (const auto& [name, text] : typed) {
-            auto* combo = m_editor->findChild<QComboBox*>(name);
-            if (combo != nullptr && !combo->isEditable()) {
-                Choose(name, text);
-            } else {
-                Type(name, text);
-            }
-        }
+        Enter(typed);
         ClickButton("OKCommand");
         ASSERT_FALSE(Panel().IsOpen());
     }

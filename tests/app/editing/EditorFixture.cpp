@@ -91,6 +91,15 @@ void EditorFixture::Choose(const QString& name, const QString& text) {
     combo->setCurrentIndex(index);
 }
 
+void EditorFixture::Enter(const QString& name, const QString& text) {
+    auto* combo = m_editor->findChild<QComboBox*>(name);
+    if (combo != nullptr && !combo->isEditable()) {
+        Choose(name, text);
+    } else {
+        Type(name, text);
+    }
+}
+
 void EditorFixture::TypeIntoCell(const QString& text) {
     auto* box = qobject_cast<QLineEdit*>(CellEditor());
     ASSERT_NE(box, nullptr);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -52,6 +55,14 @@ class EditorFixture : public ::testing::Test {
     void Type(const QString& name, const QString& text);
     // Picks `text` in a panel selector.
     void Choose(const QString& name, const QString& text);
+    // Fills each named entry: picks in a fixed selector, types elsewhere.
+    void Enter(const QString& name, const QString& text);
+    template <typename Entries>
+    void Enter(const Entries& entries) {
+        for (const auto& [name, text] : entries) {
+            Enter(name, text);
+        }
+    }
     // The in-place editor open on the grid, if any.
     QWidget* CellEditor() const { return Grid().CellDelegate().OpenEditor(); }
     // Types into the open cell text box and presses Enter.

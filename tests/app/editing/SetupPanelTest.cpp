@@ -85,14 +85,7 @@ TEST_F(SetupPanelTest, CommitWritesEachActionsEntriesIntoTheirColumns) {
         DoubleClickCell(1, 0);
         ASSERT_TRUE(Panel().IsOpen());
         ASSERT_EQ(Find<QComboBox>("SetStepActionCombo")->currentText(), c.action);
-        for (const auto& [name, text] : c.entries) {
-            auto* combo = m_editor->findChild<QComboBox*>(name);
-            if (combo != nullptr && !combo->isEditable()) {
-                Choose(name, text);
-            } else {
-                Type(name, text);
-            }
-        }
+        Enter(c.entries);
         ClickButton("OKCommand");
         EXPECT_FALSE(Panel().IsOpen());
         EXPECT_EQ(m_table.StepCount(), 1);
