@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "IniFile.h"
+#include "InstalledCopy.h"
 #include "NumberText.h"
 
 namespace {
@@ -68,13 +69,16 @@ QString ProgramFolder(const QString& homeArgument, const QString& executableFold
     QString folder;
     if (!homeArgument.isEmpty()) {
         folder = QFileInfo(homeArgument).absoluteFilePath();
+    } else if (!InstalledDataFolder(executableFolder).isEmpty()) {
+        // Even root may not scatter settings and logs into the system's bin/.
+        folder = UserProgramFolder();
     } else {
         const QFileInfo exe(executableFolder);
         if (QFileInfo::exists(QDir(executableFolder).filePath(kSettingsFileName)) ||
             (exe.isDir() && exe.isWritable())) {
             folder = exe.absoluteFilePath();
         } else {
-            folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+            folder = UserProgramFolder();
         }
     }
     QDir().mkpath(folder);

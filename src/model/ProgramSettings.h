@@ -31,8 +31,9 @@ struct ProgramSettings {
 };
 
 // Chooses the program folder: `homeArgument` (from --home DIR) when given,
-// else the executable's folder when it holds TRIO.INI or is writable, else
-// the user's application-data folder (created when missing).
+// else the user's folder of an installed copy (InstalledCopy.h), else the
+// executable's folder when it holds TRIO.INI or is writable, else the user's
+// application-data folder (created when missing).
 QString ProgramFolder(const QString& homeArgument, const QString& executableFolder);
 
 // Finds "--home DIR" or "--home=DIR" in `arguments`; "" when absent.
