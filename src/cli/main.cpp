@@ -1,5 +1,4 @@
 // zld-run: runs a test file against the load without a window.
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -7,24 +6,18 @@
 #include <memory>
 
 #include "Clock.h"
+#include "InstalledCopy.h"
 #include "InterruptWatcher.h"
 #include "LoadConnection.h"
 #include "ProgramSettings.h"
+#include "ProgramVersion.h"
 #include "RunProgress.h"
+#include "RunnerCommandLine.h"
 #include "SimulatedLoad.h"
 #include "Station.h"
 #include "TerminalOperator.h"
 
 namespace {
-enum ExitCode : int {
-    kFinished = 0,
-    kNotStarted = 1,
-    kNoLoad = 2,
-    kRunError = 3,
-    kUsage = 64,
-    kInterrupted = 130
-};
-
 int ExitCodeOf(RunOutcome outcome) {
     switch (outcome) {
         case RunOutcome::Finished:
@@ -46,60 +39,47 @@ int ExitCodeOf(RunOutcome outcome) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zld-run"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Runs a battery test on the 3-phase load without a window.\n"
-        "Exit codes: 0 finished, 1 not started, 2 no load answered, 3 stopped by an error, "
-        "130 interrupted."));
-    parser.addHelpOption();
-    parser.addOption({"home", "Program folder holding TRIO.INI and TestLog/.", "DIR"});
-    parser.addOption({"test", "Test file to run (default: the last one used).", "FILE"});
-    parser.addOption({"sn", "Serial number that names the data log.", "SERIAL"});
-    parser.addOption({"sim",
-                      "Run against a simulated load started in this process on 127.0.0.1 "
-                      "(optionally on PORT, e.g. --sim=4001)."});
-    parser.addOption({"sim-port", "Port of the simulated load (0 = any free port).", "PORT", "0"});
-    parser.addOption({"sim-journal", "Journal file of the simulated load's commands.", "FILE"});
-    QStringList arguments = app.arguments();
-    // Accept --sim=PORT as well as --sim.
-    for (QString& arg : arguments) {
-        if (arg.startsWith(QLatin1String("--sim="))) {
-            arg = QStringLiteral("--sim-port=") + arg.mid(6);
-            arguments << QStringLiteral("--sim");
-            break;
-        }
-    }
-    parser.process(arguments);
-    if (!parser.isSet("home")) {
-        std::fprintf(stderr, "zld-run: --home DIR is required\n");
-        return kUsage;
+    const RunnerCommandLine line =
+        RunnerCommandLine::Parse(QCoreApplication::arguments(), ProgramVersion());
+    if (line.outcome != CommandLine::Outcome::Run) {
+        return line.exitCode;
     }
 
-    const QString folder = ProgramFolder(parser.value("home"), QString());
+    const QString folder = ProgramFolder(line.home, QCoreApplication::applicationDirPath());
+    QString copyError;
+    const QStringList examples =
+        CopyExampleFiles(folder, QCoreApplication::applicationDirPath(), &copyError);
+    if (!examples.isEmpty()) {
+        std::printf("program folder %s: example files %s copied\n",
+                    folder.toLocal8Bit().constData(),
+                    examples.join(QStringLiteral(", ")).toLocal8Bit().constData());
+    }
+    if (!copyError.isEmpty()) {
+        std::fprintf(stderr, "zld-run: %s\n", copyError.toLocal8Bit().constData());
+    }
     TerminalOperator op;
     Station station(op, SystemClock::Instance(), folder);
     station.StartUp();
 
-    if (parser.isSet("test")) {
-        const QString path = QFileInfo(parser.value("test")).absoluteFilePath();
+    if (!line.testFile.isEmpty()) {
+        const QString path = QFileInfo(line.testFile).absoluteFilePath();
         station.Test().SetPath(QDir::toNativeSeparators(path));
         station.Connection().LoadConnectionSettings(station.Settings().settingsPath, path);
         station.Test().LoadTestFile(op);
     }
     // A save the run asks for goes back to the same test file.
     op.SetFileAnswer(station.Test().Path());
-    if (parser.isSet("sn")) {
-        station.Views().Set(Displays::SNText, parser.value("sn"));
+    if (line.serialNumber) {
+        station.Views().Set(Displays::SNText, *line.serialNumber);
     }
 
     std::unique_ptr<SimulatedLoad> sim;
-    if (parser.isSet("sim") || parser.isSet("sim-port")) {
+    if (line.sim) {
         SimOptions options;
-        options.journalPath = parser.value("sim-journal");
+        options.journalPath = line.simJournal;
         sim = std::make_unique<SimulatedLoad>(options);
         QString error;
-        const quint16 port = sim->ListenTcp(parser.value("sim-port").toUShort(), &error);
+        const quint16 port = sim->ListenTcp(line.simPort, &error);
         if (port == 0) {
             std::fprintf(stderr, "zld-run: simulated load: %s\n", error.toLocal8Bit().constData());
             return kNotStarted;

@@ -1,10 +1,10 @@
 #include "SimCommandLine.h"
 
-#include <QCommandLineParser>
-#include <QTextStream>
-#include <cmath>
+#include <limits>
 
 namespace {
+constexpr double kNoMaximum = std::numeric_limits<double>::max();
+
 struct NumberOption {
     QString name;
     double minimum;
@@ -17,86 +17,51 @@ struct CountOption {
     int maximum;
     int* target;
 };
-
-bool ReadNumber(const QCommandLineParser& parser, const NumberOption& option, QString* error) {
-    if (!parser.isSet(option.name)) {
-        return true;
-    }
-    bool ok = false;
-    const double value = parser.value(option.name).toDouble(&ok);
-    const bool inRange = option.minimumAllowed ? value >= option.minimum : value > option.minimum;
-    if (!ok || !std::isfinite(value) || !inRange) {
-        *error = QStringLiteral("--%1 needs a number %2 %3, not \"%4\".")
-                     .arg(option.name, option.minimumAllowed ? QStringLiteral("of at least")
-                                                             : QStringLiteral("above"))
-                     .arg(option.minimum)
-                     .arg(parser.value(option.name));
-        return false;
-    }
-    *option.target = value;
-    return true;
-}
-
-bool ReadCount(const QCommandLineParser& parser, const CountOption& option, QString* error) {
-    if (!parser.isSet(option.name)) {
-        return true;
-    }
-    bool ok = false;
-    const int value = parser.value(option.name).toInt(&ok);
-    if (!ok || value < 0 || value > option.maximum) {
-        *error = QStringLiteral("--%1 needs a whole number from 0 to %2, not \"%3\".")
-                     .arg(option.name)
-                     .arg(option.maximum)
-                     .arg(parser.value(option.name));
-        return false;
-    }
-    *option.target = value;
-    return true;
-}
 }  // namespace
 
-SimCommandLine SimCommandLine::Parse(const QStringList& arguments) {
-    SimCommandLine line;
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Simulated 3-phase electronic load with a battery, on 127.0.0.1."));
-    const auto helpOption = parser.addHelpOption();
-    auto valueOption = [&parser](const char* name, const char* text, const char* valueName) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(text),
-                                            QString::fromLatin1(valueName)));
+ProgramSpec SimCommandLine::Spec() {
+    ProgramSpec spec;
+    spec.name = QStringLiteral("zld-sim");
+    spec.summary = QStringLiteral(
+        "Simulated ZLD-3300 TRIO 3-phase electronic load with a battery behind it, on "
+        "127.0.0.1 only. It speaks the load's command protocol over TCP, one command per "
+        "line ending in LF, and answers queries with one line ending in LF; it runs until "
+        "SIGINT or SIGTERM.");
+    spec.options = {
+        {{"port"}, "N", "TCP port on 127.0.0.1 (default 4001; 0 picks a free one)."},
+        {{"pty"}, "", "Also serve a pseudo-terminal as a serial port."},
+        {{"journal"}, "FILE", "Write every received command to FILE, with the time."},
+        {{"capacity"}, "AH", "Battery capacity in Ah (default 10)."},
+        {{"full-voltage"}, "V", "Open-circuit voltage when full (default 54)."},
+        {{"empty-voltage"}, "V", "Open-circuit voltage when empty (default 40)."},
+        {{"resistance"}, "OHM", "Internal resistance in ohm (default 0.05)."},
+        {{"time-scale"}, "X", "Simulated seconds of discharge per second (default 1)."},
+        {{"pulse-fail-voltage"}, "V", "Pulse tests below this voltage answer NG (default 0)."},
+        {{"pulse-ng-count"}, "N", "The first N pulse tests answer NG."},
+        {{"silent"}, "", "Fault: answer nothing."},
+        {{"garbage"}, "", "Fault: answer with noise."},
+        {{"split"}, "", "Fault: send every reply in two pieces."},
+        {{"reply-delay"}, "MS", "Fault: answer MS milliseconds late."},
+        {{"drop-after"}, "N", "Fault: close the link after N commands."},
     };
-    valueOption("port", "TCP port on 127.0.0.1 (default 4001; 0 picks a free one).", "N");
-    parser.addOption(QCommandLineOption(
-        QStringLiteral("pty"), QStringLiteral("Also serve a pseudo-terminal as serial port.")));
-    valueOption("journal", "Write every received command to FILE.", "FILE");
-    valueOption("capacity", "Battery capacity in Ah (default 10).", "AH");
-    valueOption("full-voltage", "Open-circuit voltage when full (default 54).", "V");
-    valueOption("empty-voltage", "Open-circuit voltage when empty (default 40).", "V");
-    valueOption("resistance", "Internal resistance in ohm (default 0.05).", "OHM");
-    valueOption("time-scale", "Simulated seconds of discharge per second (default 1).", "X");
-    valueOption("pulse-fail-voltage", "Pulse tests below this voltage answer NG (default 0).", "V");
-    valueOption("pulse-ng-count", "The first N pulse tests answer NG.", "N");
-    parser.addOption(
-        QCommandLineOption(QStringLiteral("silent"), QStringLiteral("Answer nothing.")));
-    parser.addOption(
-        QCommandLineOption(QStringLiteral("garbage"), QStringLiteral("Answer with noise.")));
-    parser.addOption(QCommandLineOption(QStringLiteral("split"),
-                                        QStringLiteral("Send every reply in two pieces.")));
-    valueOption("reply-delay", "Answer MS milliseconds late.", "MS");
-    valueOption("drop-after", "Close the link after N commands.", "N");
+    spec.exitCodes = {
+        {0, "stopped by SIGINT or SIGTERM"},
+        {kCannotServe, "the port is taken, or the journal or pseudo-terminal cannot be opened"},
+    };
+    spec.notes = {
+        "On start it prints \"zld-sim listening on 127.0.0.1:<port>\" and, with --pty, "
+        "\"zld-sim serial on <device>\". From Python with PyVISA: "
+        "TCPIP0::127.0.0.1::<port>::SOCKET with read and write termination \"\\n\".",
+    };
+    return spec;
+}
 
-    if (!parser.parse(arguments)) {
-        line.error = parser.errorText();
-        return line;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        line.error = QStringLiteral("Unexpected argument \"%1\".")
-                         .arg(parser.positionalArguments().constFirst());
-        return line;
-    }
-    if (parser.isSet(helpOption)) {
-        QTextStream(stdout) << parser.helpText();
-        line.helpShown = true;
+SimCommandLine SimCommandLine::Parse(const QStringList& arguments, const QString& version) {
+    SimCommandLine line;
+    CommandLine parser(Spec(), version);
+    line.outcome = parser.Parse(arguments);
+    line.exitCode = parser.ExitCode();
+    if (line.outcome != CommandLine::Outcome::Run) {
         return line;
     }
 
@@ -117,25 +82,24 @@ SimCommandLine SimCommandLine::Parse(const QStringList& arguments) {
         {QStringLiteral("reply-delay"), 600000, &f.replyDelayMs},
         {QStringLiteral("drop-after"), 1000000, &f.dropAfterCommands},
     };
+    bool valid = true;
     for (const NumberOption& option : numbers) {
-        if (!ReadNumber(parser, option, &line.error)) {
-            return line;
-        }
+        valid = valid && parser.ReadNumber(option.name, option.minimum, option.minimumAllowed,
+                                           kNoMaximum, option.target);
     }
     for (const CountOption& option : counts) {
-        if (!ReadCount(parser, option, &line.error)) {
-            return line;
-        }
+        valid = valid && parser.ReadWholeNumber(option.name, 0, option.maximum, option.target);
     }
-    if (o.emptyVoltage >= o.fullVoltage) {
-        line.error = QStringLiteral("--empty-voltage must be below --full-voltage.");
-        return line;
+    if (valid && o.emptyVoltage >= o.fullVoltage) {
+        parser.Refuse(QStringLiteral("--empty-voltage must be below --full-voltage."));
     }
+    line.outcome = parser.Result();
+    line.exitCode = parser.ExitCode();
     line.port = static_cast<quint16>(port);
-    line.pty = parser.isSet(QStringLiteral("pty"));
-    o.journalPath = parser.value(QStringLiteral("journal"));
-    f.silent = parser.isSet(QStringLiteral("silent"));
-    f.garbage = parser.isSet(QStringLiteral("garbage"));
-    f.splitReplies = parser.isSet(QStringLiteral("split"));
+    line.pty = parser.IsSet(QStringLiteral("pty"));
+    o.journalPath = parser.Value(QStringLiteral("journal"));
+    f.silent = parser.IsSet(QStringLiteral("silent"));
+    f.garbage = parser.IsSet(QStringLiteral("garbage"));
+    f.splitReplies = parser.IsSet(QStringLiteral("split"));
     return line;
 }

@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <csignal>
 
+#include "ProgramVersion.h"
 #include "SimCommandLine.h"
 #include "SimulatedLoad.h"
 
@@ -32,21 +33,17 @@ bool CatchStopSignals() {
 
 int Fail(const QString& message) {
     QTextStream(stderr) << "zld-sim: " << message << Qt::endl;
-    return 1;
+    return SimCommandLine::kCannotServe;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zld-sim"));
-    const SimCommandLine line = SimCommandLine::Parse(QCoreApplication::arguments());
-    if (line.helpShown) {
-        return 0;
-    }
-    if (!line.error.isEmpty()) {
-        QTextStream(stderr) << "zld-sim: " << line.error << "\n"
-                            << "Try zld-sim --help." << Qt::endl;
-        return 2;
+    const SimCommandLine line =
+        SimCommandLine::Parse(QCoreApplication::arguments(), ProgramVersion());
+    if (line.outcome != CommandLine::Outcome::Run) {
+        return line.exitCode;
     }
     if (!CatchStopSignals()) {
         return Fail(QStringLiteral("cannot catch SIGINT and SIGTERM."));

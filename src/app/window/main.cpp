@@ -1,37 +1,54 @@
 // zld3300: the window program.
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QDir>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
 
 #include "Clock.h"
+#include "InstalledCopy.h"
 #include "MainWindow.h"
 #include "ProgramSettings.h"
+#include "ProgramVersion.h"
 #include "QtOperator.h"
 #include "RunStatusBar.h"
 #include "SimulatedLoad.h"
 #include "Station.h"
+#include "WindowCommandLine.h"
 
 namespace {
 const QString kLoopback = QStringLiteral("127.0.0.1");
-constexpr int kLongestScreenshotWait = 24 * 3600;
 
-void AddOptions(QCommandLineParser& parser) {
-    parser.setApplicationDescription(
-        QStringLiteral("Control program for the ZLD-3300 TRIO 3-phase electronic load."));
-    parser.addHelpOption();
-    parser.addOption(
-        {"home", "Program folder holding TRIO.INI, the test files and TestLog/.", "DIR"});
-    parser.addOption({"sim",
-                      "Try the program without hardware: a simulated load runs inside the "
-                      "program on 127.0.0.1 and channel 1 uses it for this session."});
-    parser.addOption({"start", "Press Start Test once the window has started up."});
-    parser.addOption(
-        {"screenshot", "Save a picture of the window to FILE, then close it.", "FILE"});
-    parser.addOption({"screenshot-after",
-                      "Seconds after start-up to take the screenshot (default 20).", "SECONDS",
-                      "20"});
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+// --help and --version need no display, so they are answered before the
+// window system is opened.
+bool AsksForHelpOrVersion(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--")) {
+            return false;
+        }
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
+            argument == QLatin1String("--version")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/zld3300.png").arg(size), QSize(size, size));
+    }
+    return icon;
 }
 
 // Takes the picture `seconds` after start-up and closes the window.
@@ -46,32 +63,31 @@ void ScheduleScreenshot(MainWindow& window, const QString& path, double seconds)
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AsksForHelpOrVersion(ArgumentsOf(argc, argv))) {
+        return WindowCommandLine::Parse(ArgumentsOf(argc, argv), ProgramVersion()).exitCode;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("ZLD"));
     QApplication::setApplicationName(QStringLiteral("zld3300"));
-    QCommandLineParser parser;
-    AddOptions(parser);
-    parser.process(app);
-
-    // A mistyped delay would take the picture at once, or never and leave a
-    // demo script waiting for the window to close.
-    bool secondsOk = false;
-    const double screenshotSeconds = parser.value("screenshot-after").toDouble(&secondsOk);
-    if (!secondsOk || !(screenshotSeconds >= 0 && screenshotSeconds <= kLongestScreenshotWait)) {
-        std::fprintf(stderr, "zld3300: --screenshot-after wants seconds from 0 to %d, not %s\n",
-                     kLongestScreenshotWait,
-                     parser.value("screenshot-after").toLocal8Bit().constData());
-        return 2;
+    QApplication::setApplicationVersion(ProgramVersion());
+    QGuiApplication::setDesktopFileName(QStringLiteral("zld3300"));
+    QApplication::setWindowIcon(ProgramIcon());
+    // Parsed after QApplication took its own options (-platform, -style, ...).
+    const WindowCommandLine line = WindowCommandLine::Parse(app.arguments(), ProgramVersion());
+    if (line.outcome != CommandLine::Outcome::Run) {
+        return line.exitCode;
     }
 
-    const QString folder =
-        ProgramFolder(HomeArgument(app.arguments()), QApplication::applicationDirPath());
+    const QString folder = ProgramFolder(line.home, QApplication::applicationDirPath());
+    QString copyError;
+    const QStringList examples =
+        CopyExampleFiles(folder, QApplication::applicationDirPath(), &copyError);
 
     // Declared first so that it outlives the station's link to it.
     std::unique_ptr<SimulatedLoad> sim;
     QString simError;
     quint16 simPort = 0;
-    if (parser.isSet("sim")) {
+    if (line.sim) {
         sim = std::make_unique<SimulatedLoad>();
         simPort = sim->ListenTcp(0, &simError);
     }
@@ -85,16 +101,22 @@ int main(int argc, char** argv) {
         window.UseSessionLoad(kLoopback, simPort);
         window.RunStatus().ShowNote(
             QStringLiteral("Simulated load on %1:%2").arg(kLoopback).arg(simPort));
+    } else if (!examples.isEmpty()) {
+        window.RunStatus().ShowNote(
+            QStringLiteral("Example files copied to %1").arg(QDir::toNativeSeparators(folder)));
     }
     QObject::connect(&station, &Station::startedUp, &window, [&] {
+        if (!copyError.isEmpty()) {
+            op.ShowMessage(copyError);
+        }
         if (sim && simPort == 0) {
             op.ShowMessage(QStringLiteral("The simulated load could not start: %1").arg(simError));
         }
-        if (parser.isSet("start")) {
+        if (line.start) {
             QTimer::singleShot(0, &station, &Station::StartCommand_Click);
         }
-        if (parser.isSet("screenshot")) {
-            ScheduleScreenshot(window, parser.value("screenshot"), screenshotSeconds);
+        if (!line.screenshotPath.isEmpty()) {
+            ScheduleScreenshot(window, line.screenshotPath, line.screenshotSeconds);
         }
     });
 

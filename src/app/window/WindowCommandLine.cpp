@@ -1,0 +1,47 @@
+#include "WindowCommandLine.h"
+
+ProgramSpec WindowCommandLine::Spec() {
+    ProgramSpec spec;
+    spec.name = QStringLiteral("zld3300");
+    spec.summary = QStringLiteral(
+        "Control program for the ZLD-3300 TRIO 3-phase AC/DC electronic load: edit a battery "
+        "test as a table of steps, connect the load over GPIB, serial or LAN, run the test, "
+        "watch the three phases and keep a CSV data log of every measurement point.");
+    spec.options = {
+        {{"home"},
+         "DIR",
+         "Program folder holding TRIO.INI, the test files and TestLog/. Without it an "
+         "installed copy uses ~/.local/share/zld3300, and a build its own folder when that "
+         "holds TRIO.INI or may be written. An installed copy puts its example TRIO.INI and "
+         "test file into a program folder that has no TRIO.INI yet."},
+        {{"sim"},
+         "",
+         "Try the program without hardware: a simulated load runs inside the program on "
+         "127.0.0.1 and channel 1 uses it for this session; no file is changed for it."},
+        {{"start"}, "", "Press Start Test once the window has started up."},
+        {{"screenshot"}, "FILE", "Save a picture of the window to FILE, then close it."},
+        {{"screenshot-after"},
+         "SECONDS",
+         "Seconds after start-up to take the screenshot (default 20)."},
+    };
+    spec.exitCodes = {{0, "the window was closed"}};
+    return spec;
+}
+
+WindowCommandLine WindowCommandLine::Parse(const QStringList& arguments, const QString& version) {
+    WindowCommandLine line;
+    CommandLine parser(Spec(), version);
+    // A mistyped delay would take the picture at once, or never and leave a
+    // demo script waiting for the window to close.
+    if (parser.Parse(arguments) == CommandLine::Outcome::Run) {
+        parser.ReadNumber(QStringLiteral("screenshot-after"), 0, true, kLongestScreenshotWait,
+                          &line.screenshotSeconds);
+    }
+    line.outcome = parser.Result();
+    line.exitCode = parser.ExitCode();
+    line.home = parser.Value(QStringLiteral("home"));
+    line.sim = parser.IsSet(QStringLiteral("sim"));
+    line.start = parser.IsSet(QStringLiteral("start"));
+    line.screenshotPath = parser.Value(QStringLiteral("screenshot"));
+    return line;
+}

@@ -1,0 +1,66 @@
+#include "RunnerCommandLine.h"
+
+ProgramSpec RunnerCommandLine::Spec() {
+    ProgramSpec spec;
+    spec.name = QStringLiteral("zld-run");
+    spec.summary = QStringLiteral(
+        "Runs a battery test on the ZLD-3300 TRIO 3-phase electronic load without a window: "
+        "the same engine as the zld3300 window, with progress on standard output and messages "
+        "on standard error.");
+    spec.options = {
+        {{"home"},
+         "DIR",
+         "Program folder holding TRIO.INI, the test files and TestLog/. Without it an "
+         "installed copy uses ~/.local/share/zld3300, and a build its own folder when that "
+         "holds TRIO.INI or may be written. An installed copy puts its example TRIO.INI and "
+         "test file into a program folder that has no TRIO.INI yet."},
+        {{"test"}, "FILE", "Test file to run (default: the last one the program folder used)."},
+        {{"sn"}, "SERIAL", "Serial number of the item under test; it names the data log."},
+        {{"sim"},
+         "PORT",
+         "Run against a simulated load started in this process on 127.0.0.1 (on PORT when "
+         "given, e.g. --sim=4001) instead of the load the test file names.",
+         true},
+        {{"sim-port"}, "PORT", "Port of the simulated load (0, the default, picks a free one)."},
+        {{"sim-journal"}, "FILE", "Write every command the simulated load receives to FILE."},
+    };
+    spec.exitCodes = {
+        {kFinished, "the test ran to its end"},
+        {kNotStarted,
+         "the test did not start (no test file, no steps, a log that cannot be "
+         "written, or the simulated load could not start)"},
+        {kNoLoad, "no load answered"},
+        {kRunError, "the run was stopped by an error"},
+        {kInterrupted, "interrupted by Ctrl-C or SIGTERM (the load is switched off first)"},
+    };
+    spec.notes = {
+        "Every message the program would show in a box is printed on standard error as a line "
+        "\"message: <text>\". Progress lines (\"step ...\", \"point ...\", \"data log <path>\") "
+        "go to standard output.",
+    };
+    return spec;
+}
+
+RunnerCommandLine RunnerCommandLine::Parse(const QStringList& arguments, const QString& version) {
+    RunnerCommandLine line;
+    CommandLine parser(Spec(), version);
+    int port = 0;
+    if (parser.Parse(arguments) == CommandLine::Outcome::Run) {
+        const QString portOption = parser.Value("sim").isEmpty() ? "sim-port" : "sim";
+        if (parser.ReadWholeNumber(portOption, 0, 65535, &port) && parser.IsSet("sim-port") &&
+            !parser.Value("sim").isEmpty()) {
+            parser.Refuse("--sim=PORT and --sim-port name the port twice; give one.");
+        }
+    }
+    line.outcome = parser.Result();
+    line.exitCode = parser.ExitCode();
+    line.home = parser.Value("home");
+    line.testFile = parser.Value("test");
+    if (parser.IsSet("sn")) {
+        line.serialNumber = parser.Value("sn");
+    }
+    line.sim = parser.IsSet("sim") || parser.IsSet("sim-port");
+    line.simPort = static_cast<quint16>(port);
+    line.simJournal = parser.Value("sim-journal");
+    return line;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "CommandLine.h"
+
+// zld-run's exit codes; --help lists them from RunnerCommandLine::Spec().
+enum RunnerExitCode : int {
+    kFinished = 0,
+    kNotStarted = 1,
+    kNoLoad = 2,
+    kRunError = 3,
+    kUsage = CommandLine::kUsageError,
+    kInterrupted = 130
+};
+
+// The headless runner's command line, checked.
+struct RunnerCommandLine {
+    QString home;  // "" when --home was not given
+    QString testFile;
+    std::optional<QString> serialNumber;
+    bool sim = false;
+    quint16 simPort = 0;  // 0: any free port
+    QString simJournal;
+
+    CommandLine::Outcome outcome = CommandLine::Outcome::Run;
+    int exitCode = 0;  // for an outcome other than Run
+
+    // The options, what they do and the exit codes: the one table of zld-run.
+    static ProgramSpec Spec();
+    // Reads `arguments` (the program's path first); answers --help and
+    // --version and reports mistakes itself.
+    static RunnerCommandLine Parse(const QStringList& arguments, const QString& version);
+};
