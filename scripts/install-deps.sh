@@ -4,7 +4,9 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev
-          libqt6opengl6-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb)
+          libqt6opengl6-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb
+          # lab scripts against the simulated load
+          python3 python3-pyvisa python3-pyvisa-py)
 
 missing=()
 for p in "${packages[@]}"; do
