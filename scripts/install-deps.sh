@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev
           libqt6opengl6-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb
+          # manual pages, the Debian package and the checks of what it installs
+          help2man dpkg-dev file desktop-file-utils appstream
           # lab scripts against the simulated load
           python3 python3-pyvisa python3-pyvisa-py)
 
