@@ -1,5 +1,7 @@
 #include "RunnerCommandLine.h"
 
+#include "SharedOptions.h"
+
 ProgramSpec RunnerCommandLine::Spec() {
     ProgramSpec spec;
     spec.name = QStringLiteral("zld-run");
@@ -8,12 +10,7 @@ ProgramSpec RunnerCommandLine::Spec() {
         "the same engine as the zld3300 window, with progress on standard output and messages "
         "on standard error.");
     spec.options = {
-        {{"home"},
-         "DIR",
-         "Program folder holding TRIO.INI, the test files and TestLog/. Without it an "
-         "installed copy uses ~/.local/share/zld3300, and a build its own folder when that "
-         "holds TRIO.INI or may be written. An installed copy puts its example TRIO.INI and "
-         "test file into a program folder that has no TRIO.INI yet."},
+        HomeOption(),
         {{"test"}, "FILE", "Test file to run (default: the last one the program folder used)."},
         {{"sn"}, "SERIAL", "Serial number of the item under test; it names the data log."},
         {{"sim"},

@@ -9,7 +9,6 @@
 #include "InstalledCopy.h"
 #include "InterruptWatcher.h"
 #include "LoadConnection.h"
-#include "ProgramSettings.h"
 #include "ProgramVersion.h"
 #include "RunProgress.h"
 #include "RunnerCommandLine.h"
@@ -45,20 +44,18 @@ int main(int argc, char** argv) {
         return line.exitCode;
     }
 
-    const QString folder = ProgramFolder(line.home, QCoreApplication::applicationDirPath());
-    QString copyError;
-    const QStringList examples =
-        CopyExampleFiles(folder, QCoreApplication::applicationDirPath(), &copyError);
-    if (!examples.isEmpty()) {
+    const StartFolder folder =
+        PrepareProgramFolder(line.home, QCoreApplication::applicationDirPath());
+    if (!folder.copiedExamples.isEmpty()) {
         std::printf("program folder %s: example files %s copied\n",
-                    folder.toLocal8Bit().constData(),
-                    examples.join(QStringLiteral(", ")).toLocal8Bit().constData());
+                    folder.path.toLocal8Bit().constData(),
+                    folder.copiedExamples.join(QStringLiteral(", ")).toLocal8Bit().constData());
     }
-    if (!copyError.isEmpty()) {
-        std::fprintf(stderr, "zld-run: %s\n", copyError.toLocal8Bit().constData());
+    if (!folder.error.isEmpty()) {
+        std::fprintf(stderr, "zld-run: %s\n", folder.error.toLocal8Bit().constData());
     }
     TerminalOperator op;
-    Station station(op, SystemClock::Instance(), folder);
+    Station station(op, SystemClock::Instance(), folder.path);
     station.StartUp();
 
     if (!line.testFile.isEmpty()) {

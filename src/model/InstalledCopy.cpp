@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "ProgramSettings.h"
+
 namespace {
 // Relative paths from the installed bin/ folder, set by the build from the
 // install layout, so that a copy unpacked under any root finds its files.
@@ -66,4 +68,11 @@ QStringList CopyExampleFiles(const QString& programFolder, const QString& execut
                      QDir::toNativeSeparators(programFolder));
     }
     return copied;
+}
+
+StartFolder PrepareProgramFolder(const QString& homeArgument, const QString& executableFolder) {
+    StartFolder folder;
+    folder.path = ProgramFolder(homeArgument, executableFolder);
+    folder.copiedExamples = CopyExampleFiles(folder.path, executableFolder, &folder.error);
+    return folder;
 }

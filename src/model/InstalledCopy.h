@@ -21,3 +21,12 @@ QString UserProgramFolder();
 // in `error`.
 QStringList CopyExampleFiles(const QString& programFolder, const QString& executableFolder,
                              QString* error);
+
+// The program folder a program starts with, set up on the first start of an
+// installed copy: ProgramFolder() (ProgramSettings.h), then CopyExampleFiles().
+struct StartFolder {
+    QString path;
+    QStringList copiedExamples;
+    QString error;  // a copy that failed; "" when all went well
+};
+StartFolder PrepareProgramFolder(const QString& homeArgument, const QString& executableFolder);

@@ -1,5 +1,7 @@
 #include "WindowCommandLine.h"
 
+#include "SharedOptions.h"
+
 ProgramSpec WindowCommandLine::Spec() {
     ProgramSpec spec;
     spec.name = QStringLiteral("zld3300");
@@ -8,12 +10,7 @@ ProgramSpec WindowCommandLine::Spec() {
         "test as a table of steps, connect the load over GPIB, serial or LAN, run the test, "
         "watch the three phases and keep a CSV data log of every measurement point.");
     spec.options = {
-        {{"home"},
-         "DIR",
-         "Program folder holding TRIO.INI, the test files and TestLog/. Without it an "
-         "installed copy uses ~/.local/share/zld3300, and a build its own folder when that "
-         "holds TRIO.INI or may be written. An installed copy puts its example TRIO.INI and "
-         "test file into a program folder that has no TRIO.INI yet."},
+        HomeOption(),
         {{"sim"},
          "",
          "Try the program without hardware: a simulated load runs inside the program on "

@@ -9,7 +9,6 @@
 #include "Clock.h"
 #include "InstalledCopy.h"
 #include "MainWindow.h"
-#include "ProgramSettings.h"
 #include "ProgramVersion.h"
 #include "QtOperator.h"
 #include "RunStatusBar.h"
@@ -78,10 +77,7 @@ int main(int argc, char** argv) {
         return line.exitCode;
     }
 
-    const QString folder = ProgramFolder(line.home, QApplication::applicationDirPath());
-    QString copyError;
-    const QStringList examples =
-        CopyExampleFiles(folder, QApplication::applicationDirPath(), &copyError);
+    const StartFolder folder = PrepareProgramFolder(line.home, QApplication::applicationDirPath());
 
     // Declared first so that it outlives the station's link to it.
     std::unique_ptr<SimulatedLoad> sim;
@@ -93,7 +89,7 @@ int main(int argc, char** argv) {
     }
 
     QtOperator op;
-    Station station(op, SystemClock::Instance(), folder);
+    Station station(op, SystemClock::Instance(), folder.path);
     MainWindow window(station, op);
     op.SetParentWidget(&window);
 
@@ -101,13 +97,13 @@ int main(int argc, char** argv) {
         window.UseSessionLoad(kLoopback, simPort);
         window.RunStatus().ShowNote(
             QStringLiteral("Simulated load on %1:%2").arg(kLoopback).arg(simPort));
-    } else if (!examples.isEmpty()) {
-        window.RunStatus().ShowNote(
-            QStringLiteral("Example files copied to %1").arg(QDir::toNativeSeparators(folder)));
+    } else if (!folder.copiedExamples.isEmpty()) {
+        window.RunStatus().ShowNote(QStringLiteral("Example files copied to %1")
+                                        .arg(QDir::toNativeSeparators(folder.path)));
     }
     QObject::connect(&station, &Station::startedUp, &window, [&] {
-        if (!copyError.isEmpty()) {
-            op.ShowMessage(copyError);
+        if (!folder.error.isEmpty()) {
+            op.ShowMessage(folder.error);
         }
         if (sim && simPort == 0) {
             op.ShowMessage(QStringLiteral("The simulated load could not start: %1").arg(simError));
