@@ -8,13 +8,17 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 build=${ZLD_PACKAGE_BUILD_DIR:-build-package}
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZLD_BUILD_TESTS=OFF \
-    -DZLD_SANITIZE=OFF -DCMAKE_INSTALL_PREFIX=/usr
+    -DZLD_SANITIZE=OFF -DCMAKE_INSTALL_PREFIX=/usr "${launcher[@]}"
 cmake --build "$build" -j "$(nproc)"
 rm -f "$build"/zld3300_*.deb
 (cd "$build" && cpack -G DEB)
 
 deb=$(ls "$build"/zld3300_*.deb)
 echo
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 echo "$deb ($(du -h "$deb" | cut -f1))"
