@@ -52,21 +52,6 @@ TEST(CommandLine, OptionalValueOnlyFollowsAnEqualsSign) {
     EXPECT_FALSE(ended.IsSet("sim"));
 }
 
-TEST(CommandLine, MistakesAreUsageErrors) {
-    for (const QStringList& options :
-         {QStringList{"--nope"}, QStringList{"--home"}, QStringList{"stray"}, QStringList{"-x"},
-          QStringList{"--home", "a", "b"}}) {
-        CommandLine line(Sample(), "1.0");
-        EXPECT_EQ(line.Parse(Line(options)), CommandLine::Outcome::Refused)
-            << options.join(' ').toStdString();
-        EXPECT_EQ(line.ExitCode(), 64);
-    }
-    CommandLine answered(Sample(), "1.0");
-    EXPECT_EQ(answered.Parse(Line({"--version"})), CommandLine::Outcome::Answered);
-    EXPECT_EQ(answered.ExitCode(), 0);
-    EXPECT_EQ(answered.VersionText(), "tool 1.0");
-}
-
 TEST(CommandLine, NumbersAreCheckedAgainstTheirRange) {
     struct Case {
         QString value;
