@@ -32,8 +32,8 @@ struct ProgramSettings {
 
 // Chooses the program folder: `homeArgument` (from --home DIR) when given,
 // else the user's folder of an installed copy (InstalledCopy.h), else the
-// executable's folder when it holds TRIO.INI or is writable, else the user's
-// application-data folder (created when missing).
+// executable's folder when it holds TRIO.INI or is writable, else the
+// user's folder again (created when missing).
 QString ProgramFolder(const QString& homeArgument, const QString& executableFolder);
 
 // Finds "--home DIR" or "--home=DIR" in `arguments`; "" when absent.
