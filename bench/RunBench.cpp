@@ -32,6 +32,8 @@ namespace {
 class QuietOperator : public Operator {
   public:
     void ShowMessage(const QString&, const QString&) override {}
+    // A benchmark goes on whatever it is asked.
+    int AskChoice(const QString&, const QStringList&, const QStringList&) override { return 0; }
     QString AskOpenFile(const QString&, const QString&) override { return {}; }
     QString AskSaveFile(const QString&, const QString&) override { return {}; }
 };

@@ -19,6 +19,8 @@ constexpr int kRounds = 50;
 class SilentOperator : public Operator {
   public:
     void ShowMessage(const QString&, const QString&) override { ++messages; }
+    // A benchmark goes on whatever it is asked.
+    int AskChoice(const QString&, const QStringList&, const QStringList&) override { return 0; }
     QString AskOpenFile(const QString&, const QString&) override { return QString(); }
     QString AskSaveFile(const QString&, const QString&) override { return QString(); }
     int messages = 0;

@@ -35,6 +35,8 @@ class BenchOperator : public Operator {
     void ShowMessage(const QString& text, const QString&) override {
         std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
     }
+    // A benchmark goes on whatever it is asked.
+    int AskChoice(const QString&, const QStringList&, const QStringList&) override { return 0; }
     QString AskOpenFile(const QString&, const QString&) override { return QString(); }
     QString AskSaveFile(const QString&, const QString& preset) override { return preset; }
 };

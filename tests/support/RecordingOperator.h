@@ -5,7 +5,9 @@
 
 #include "Operator.h"
 
-// Records every message and answers the file dialogs with preset paths.
+// Records every message and question, answers questions with a preset
+// caption (the first answer when none is set) and the file dialogs with
+// preset paths.
 class RecordingOperator : public Operator {
   public:
     struct Message {
@@ -15,6 +17,11 @@ class RecordingOperator : public Operator {
 
     void ShowMessage(const QString& text, const QString& title = QString()) override {
         messages.push_back({text, title});
+    }
+    int AskChoice(const QString& text, const QStringList& points,
+                  const QStringList& choices) override {
+        questions.push_back({text, points, choices});
+        return choiceAnswer.isEmpty() ? 0 : static_cast<int>(choices.indexOf(choiceAnswer));
     }
     QString AskOpenFile(const QString& filter, const QString& preset) override {
         lastFilter = filter;
@@ -37,7 +44,15 @@ class RecordingOperator : public Operator {
         return texts;
     }
 
+    struct Question {
+        QString text;
+        QStringList points;
+        QStringList choices;
+    };
+
     QVector<Message> messages;
+    QVector<Question> questions;
+    QString choiceAnswer;
     QString openAnswer;
     QString saveAnswer;
     QString lastFilter;
