@@ -13,7 +13,21 @@ bool IsKnown(const QString& name) {
 }
 
 bool IsLoopControl(const QString& name) {
-    return name == kFor || name == kFor2 || name == kLoop || name == kLoop2;
+    return LoopLevel(name) != 0;
+}
+
+bool OpensLoop(const QString& name) {
+    return name == kFor || name == kFor2;
+}
+
+int LoopLevel(const QString& name) {
+    if (name == kFor || name == kLoop) {
+        return 1;
+    }
+    if (name == kFor2 || name == kLoop2) {
+        return 2;
+    }
+    return 0;
 }
 }  // namespace Action
 
@@ -53,13 +67,10 @@ const QStringList& Named() {
 }  // namespace GoTo
 
 void LoopBalance::Count(const QString& action) {
-    if (action == Action::kFor) {
-        ++level1;
-    } else if (action == Action::kLoop) {
-        --level1;
-    } else if (action == Action::kFor2) {
-        ++level2;
-    } else if (action == Action::kLoop2) {
-        --level2;
+    const int level = Action::LoopLevel(action);
+    if (level == 0) {
+        return;
     }
+    int& counter = level == 1 ? level1 : level2;
+    counter += Action::OpensLoop(action) ? 1 : -1;
 }

@@ -27,6 +27,10 @@ inline const QString kLoop2 = QStringLiteral("LOOP2");
 const QStringList& All();
 bool IsKnown(const QString& name);
 bool IsLoopControl(const QString& name);  // FOR, FOR2, LOOP, LOOP2
+bool OpensLoop(const QString& name);      // FOR, FOR2
+// The loop level a loop-control action opens or closes: 1 for FOR and LOOP,
+// 2 for FOR2 and LOOP2, 0 for every other action.
+int LoopLevel(const QString& name);
 }  // namespace Action
 
 namespace LoadMode {

@@ -7,20 +7,23 @@
 #include "NumberText.h"
 
 namespace {
+// A range, the message shown when an entry leaves it, and whether the entry
+// is then reset to the range's lower bound.
 struct LimitRule {
-    double minimum;
-    double maximum;
+    EntryRange range;
     const char* message;
-    const char* resetText;
+    bool resetsToMinimum;
 };
 
-constexpr LimitRule kCurrentRule{0, 112.5, "Load Level must 0 ~ 112.5(A) !", "0"};
-constexpr LimitRule kResistanceRule{0.533, 10666, "Load Level must 0.533 ~ 10666(ohm) !", "0.533"};
-constexpr LimitRule kVoltageRule{50, 350, "Load Level must 50 ~ 350(Vrms) !", "50"};
-constexpr LimitRule kPowerRule{0, 15000, "Load Level must 0 ~ 15000(W) !", "0"};
-constexpr LimitRule kDwellRule{0, 86400, "Dwell Time must 0 ~ 86400 !", nullptr};
-constexpr LimitRule kMeasureRule{0.1, 86400, "Load Level Meas Time must 0.1 ~ 86400 !", "0.1"};
-constexpr LimitRule kFrequencyRule{40, 440, "Frequency must 40 ~ 440!", "40"};
+constexpr LimitRule kCurrentRule{{0, 112.5, "0", "112.5"}, "Load Level must 0 ~ 112.5(A) !", true};
+constexpr LimitRule kResistanceRule{
+    {0.533, 10666, "0.533", "10666"}, "Load Level must 0.533 ~ 10666(ohm) !", true};
+constexpr LimitRule kVoltageRule{{50, 350, "50", "350"}, "Load Level must 50 ~ 350(Vrms) !", true};
+constexpr LimitRule kPowerRule{{0, 15000, "0", "15000"}, "Load Level must 0 ~ 15000(W) !", true};
+constexpr LimitRule kDwellRule{{0, 86400, "0", "86400"}, "Dwell Time must 0 ~ 86400 !", false};
+constexpr LimitRule kMeasureRule{
+    {0.1, 86400, "0.1", "86400"}, "Load Level Meas Time must 0.1 ~ 86400 !", true};
+constexpr LimitRule kFrequencyRule{{40, 440, "40", "440"}, "Frequency must 40 ~ 440!", true};
 
 const QString kModeError = QStringLiteral("Load Mode ERROR !");
 
@@ -46,7 +49,7 @@ const LimitRule* LoadValueRule(const QString& mode) {
 // A box that holds no number is as wrong as one out of range.
 bool Passes(const QString& text, const LimitRule& rule) {
     const std::optional<double> value = LeadingNumber(DecimalPointText(text));
-    return value && *value >= rule.minimum && *value <= rule.maximum;
+    return value && *value >= rule.range.minimum && *value <= rule.range.maximum;
 }
 
 class LoadLevelChecker {
@@ -63,8 +66,8 @@ class LoadLevelChecker {
             return;
         }
         Fail(QString::fromLatin1(rule.message), focus);
-        if (rule.resetText != nullptr) {
-            text = QString::fromLatin1(rule.resetText);
+        if (rule.resetsToMinimum) {
+            text = QString::fromLatin1(rule.range.minimumText);
         }
     }
 
@@ -82,6 +85,11 @@ class LoadLevelChecker {
     LoadLevelCheck m_result;
 };
 }  // namespace
+
+const EntryRange* LoadLevelValueRange(const QString& mode) {
+    const LimitRule* rule = LoadValueRule(mode);
+    return rule != nullptr ? &rule->range : nullptr;
+}
 
 QString MinutesSecondsToSeconds(const QString& text) {
     const QStringList parts = text.split(QLatin1Char(':'));

@@ -39,6 +39,11 @@ struct EntryRange {
 inline constexpr EntryRange kCycleCountRange{1, 2400, "1", "2400"};
 inline constexpr EntryRange kPulseTimeRange{0.05, 9999, "0.05", "9999"};
 
+// The load value range the load-level check enforces for `mode`: CC and
+// LINCC 0 to 112.5 A, CR 0.533 to 10666 ohm, CV 50 to 350 V, CP 0 to
+// 15000 W. Null for a text that names no load-level mode.
+const EntryRange* LoadLevelValueRange(const QString& mode);
+
 // The entry's text when its value lies inside the range, else the text of the
 // bound it passed. A text without a leading number counts as 0.
 QString ClampEntry(const QString& text, const EntryRange& range);

@@ -90,6 +90,15 @@ StepTable::Cells CellsOf(const StepRecord& record, bool withLoadLevelFields) {
 }
 }  // namespace
 
+bool ReadsDecimalComma(StepField field) {
+    for (const StepKey& key : kStepKeys) {
+        if (key.field == field) {
+            return key.commaToPoint;
+        }
+    }
+    return false;
+}
+
 bool TestOptions::operator==(const TestOptions& other) const {
     return measureVoltage == other.measureVoltage && measureCurrent == other.measureCurrent &&
            measurePower == other.measurePower && measureResistant == other.measureResistant &&

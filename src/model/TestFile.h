@@ -9,6 +9,11 @@
 
 class Operator;
 
+// True when the test file reader turns a decimal comma into a point in this
+// field's values ("1,5" is read as 1.5); the other fields keep the comma, and
+// a run reads their leading number only.
+bool ReadsDecimalComma(StepField field);
+
 // A test as the program holds it: the step table the operator edits, the step
 // records the run reads, the measurement options, the number of steps last
 // loaded or saved, and the path of the test file they belong to.
