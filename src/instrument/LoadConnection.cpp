@@ -234,6 +234,7 @@ bool LoadConnection::StoreConnectionSettings(const QString& settingsPath,
 
 int LoadConnection::AllConnect() {
     m_loadCount = 0;
+    m_probeReply.clear();
     const int r = LoadDevice(kFirstLoad);
     ConnectionRecord& record = m_records[r];
     const bool lan = record.ConnectMode == ConnectionRecord::kLan;
@@ -263,6 +264,7 @@ int LoadConnection::AllConnect() {
         const bool answered = reply != kNoReply && !reply.isEmpty();
         m_loadConnected[kFirstLoad] = answered;
         if (answered) {
+            m_probeReply = reply;
             if (lan) {
                 m_statusGrid.SetAddress(kFirstLoad, m_panel.ip);
             }

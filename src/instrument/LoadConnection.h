@@ -50,6 +50,9 @@ class LoadConnection : public QObject {
     bool LoadConnected(int load) const;
     bool LoadCheck(int load) const;
     int LoadCount() const { return m_loadCount; }
+    // The load's answer to the last connection pass's probe "MEAS:VOLT?": the
+    // voltage at its input; "" when no load answered.
+    QString ProbeReply() const { return m_probeReply; }
 
     // Restores channel 1's record and the panel: "ConnectMode" from the
     // settings file, the rest from the test file's "Load1 Option" section.
@@ -102,6 +105,7 @@ class LoadConnection : public QObject {
     StatusGridModel m_statusGrid;
     std::array<bool, 2> m_loadConnected{{false, false}};
     int m_loadCount = 0;
+    QString m_probeReply;
     std::function<void(QChar)> m_activityHook;
     // Transports are created on first use from the record's medium.
     std::array<std::unique_ptr<Transport>, kConnectionRecordCount> m_transports;

@@ -33,6 +33,7 @@ class Displays : public QObject {
     // Controls whose enabled state the run switches.
     enum Control : int {
         StartCommand,
+        CheckCommand,
         StopCommand,
         PauseCommand,
         AddCommand,

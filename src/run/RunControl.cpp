@@ -19,6 +19,7 @@
 #include "RunChannel.h"
 #include "RunState.h"
 #include "Spinner.h"
+#include "StartCheck.h"
 #include "TestFile.h"
 
 namespace {
@@ -55,9 +56,10 @@ void RunControl::AppendCaption(const QString& suffix) {
 
 void RunControl::SetControlsForRun(bool editing) {
     for (Displays::Control c :
-         {Displays::StartCommand, Displays::AddCommand, Displays::DelCommand, Displays::InsCommand,
-          Displays::SaveCommand, Displays::OpenCommand, Displays::ConnectCommand,
-          Displays::MoveUpCommand, Displays::MoveDnCommand, Displays::SNTextControl}) {
+         {Displays::StartCommand, Displays::CheckCommand, Displays::AddCommand,
+          Displays::DelCommand, Displays::InsCommand, Displays::SaveCommand, Displays::OpenCommand,
+          Displays::ConnectCommand, Displays::MoveUpCommand, Displays::MoveDnCommand,
+          Displays::SNTextControl}) {
         m_ctx.displays.SetEnabled(c, editing);
     }
     m_ctx.displays.SetEnabled(Displays::StopCommand, !editing);
@@ -132,7 +134,34 @@ void RunControl::StartCommand_Click() {
     if (s.Running && !s.PauseRequested) {
         return;
     }
+    if (!s.Running && !CheckBeforeStart()) {
+        return;
+    }
     StartWhenIdle(s.Running);
+}
+
+bool RunControl::CheckBeforeStart() {
+    if (m_checking) {
+        return false;  // a second Start while the first one's findings are shown
+    }
+    m_checking = true;
+    const StartVerdict verdict = ::CheckBeforeStart(m_ctx.test.Table(), m_ctx.op);
+    m_checking = false;
+    if (verdict == StartVerdict::Go) {
+        return true;
+    }
+    emit runEnded(verdict == StartVerdict::Refused ? RunOutcome::CheckFailed
+                                                   : RunOutcome::NotStarted);
+    return false;
+}
+
+bool RunControl::CheckPresentVoltage() {
+    const auto voltage = LeadingNumber(m_ctx.connection.ProbeReply());
+    if (!voltage || CheckStopVoltages(m_ctx.test.Table(), *voltage, m_ctx.op) == StartVerdict::Go) {
+        return true;
+    }
+    StopRun(RunOutcome::NotStarted);
+    return false;
 }
 
 void RunControl::StartWhenIdle(bool resume) {
@@ -204,6 +233,9 @@ void RunControl::StartRun() {
         m_ctx.displays.SetFrame2CaptionRed(true);
         m_ctx.op.ShowMessage(QStringLiteral("Electronic Load Connect Error, Please check it."));
         StopRun(RunOutcome::NoLoad);
+        return;
+    }
+    if (!CheckPresentVoltage() || s.StopRequested) {
         return;
     }
     s.CurrentStep = 0;

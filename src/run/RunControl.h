@@ -10,11 +10,12 @@
 
 // How a run ended, for the headless runner's exit code and for tests.
 enum class RunOutcome {
-    Finished,    // the list ran to its end
-    Stopped,     // the operator stopped it
-    NoLoad,      // no load answered the connection pass
-    Error,       // an error stopped it
-    NotStarted,  // refused before anything was sent (no steps, no log, bad serial)
+    Finished,     // the list ran to its end
+    Stopped,      // the operator stopped it
+    NoLoad,       // no load answered the connection pass
+    Error,        // an error stopped it
+    NotStarted,   // refused before anything was sent (no steps, no log, bad serial)
+    CheckFailed,  // the check before the start found errors; nothing was sent
 };
 
 // Start, Stop and Pause of a run, the steps Start runs itself (ramps and
@@ -52,6 +53,11 @@ class RunControl : public QObject {
     void runEnded(RunOutcome outcome);
 
   private:
+    // The check a new run gets first; false (and the run ended before it
+    // began) when errors refuse it or the operator cancels on warnings.
+    bool CheckBeforeStart();
+    // Once the load answered: the battery's voltage against the stop voltages.
+    bool CheckPresentVoltage();
     // Starts or resumes once no interrupted work is left on the stack.
     void StartWhenIdle(bool resume);
     void StartRun();
@@ -71,4 +77,5 @@ class RunControl : public QObject {
     Sequencer m_sequencer;
     std::function<bool()> m_saveCommand;
     bool m_stopping = false;
+    bool m_checking = false;
 };

@@ -11,6 +11,7 @@
 #include "PointLog.h"
 #include "RunChannel.h"
 #include "Spinner.h"
+#include "StartCheck.h"
 
 namespace {
 constexpr int kStartUpDelayMs = 500;
@@ -164,6 +165,10 @@ void Station::ConnectOKCommand_Click() {
     m_settings.connectMode = m_connection->Records()[m_connection->LoadDevice(0)].ConnectMode;
     m_settings.lanMode = m_settings.connectMode == ConnectionRecord::kLan;
     SaveCommand_Click();
+}
+
+void Station::ShowCheck() {
+    ::ShowCheck(m_test.Table(), m_operator);
 }
 
 void Station::Shutdown() {

@@ -43,6 +43,8 @@ class Station : public QObject {
     void StartCommand_Click() { m_control->StartCommand_Click(); }
     void StopCommand_Click() { m_control->StopCommand_Click(); }
     void PauseCommand_Click() { m_control->PauseCommand_Click(); }
+    // The "Check" command: lists what the check finds in the step table.
+    void ShowCheck();
     void OpenCommand_Click();
     // Returns false when the dialog was cancelled or the file not written.
     bool SaveCommand_Click();
