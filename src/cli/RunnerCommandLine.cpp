@@ -13,6 +13,11 @@ ProgramSpec RunnerCommandLine::Spec() {
         HomeOption(),
         {{"test"}, "FILE", "Test file to run (default: the last one the program folder used)."},
         {{"sn"}, "SERIAL", "Serial number of the item under test; it names the data log."},
+        {{"check"},
+         "",
+         "Check the test without running it: print every error and warning the check finds, "
+         "then the estimated duration. Contacts no load; with --test and without --home no "
+         "program folder is needed. Without --check the same check runs before every run."},
         {{"sim"},
          "PORT",
          "Run against a simulated load started in this process on 127.0.0.1 (on PORT when "
@@ -22,12 +27,16 @@ ProgramSpec RunnerCommandLine::Spec() {
         {{"sim-journal"}, "FILE", "Write every command the simulated load receives to FILE."},
     };
     spec.exitCodes = {
-        {kFinished, "the test ran to its end"},
+        {kFinished, "the test ran to its end (with --check: the check found no error)"},
         {kNotStarted,
          "the test did not start (no test file, no steps, a log that cannot be "
-         "written, or the simulated load could not start)"},
+         "written, or the simulated load could not start; with --check: the test file is "
+         "missing or cannot be read)"},
         {kNoLoad, "no load answered"},
         {kRunError, "the run was stopped by an error"},
+        {kCheckFailed,
+         "the check before the run found an error, and nothing was sent to the load (with "
+         "--check: the check found an error)"},
         {kInterrupted, "interrupted by Ctrl-C or SIGTERM (the load is switched off first)"},
     };
     spec.notes = {
@@ -59,5 +68,6 @@ RunnerCommandLine RunnerCommandLine::Parse(const QStringList& arguments, const Q
     line.sim = parser.IsSet("sim") || parser.IsSet("sim-port");
     line.simPort = static_cast<quint16>(port);
     line.simJournal = parser.Value("sim-journal");
+    line.check = parser.IsSet("check");
     return line;
 }

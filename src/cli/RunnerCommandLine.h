@@ -12,6 +12,7 @@ enum RunnerExitCode : int {
     kNotStarted = 1,
     kNoLoad = 2,
     kRunError = 3,
+    kCheckFailed = 4,
     kUsage = CommandLine::kUsageError,
     kInterrupted = 130
 };
@@ -24,6 +25,7 @@ struct RunnerCommandLine {
     bool sim = false;
     quint16 simPort = 0;  // 0: any free port
     QString simJournal;
+    bool check = false;  // check the test and print the findings, run nothing
 
     CommandLine::Outcome outcome = CommandLine::Outcome::Run;
     int exitCode = 0;  // for an outcome other than Run

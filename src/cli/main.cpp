@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "CheckPrinter.h"
 #include "Clock.h"
 #include "InstalledCopy.h"
 #include "InterruptWatcher.h"
@@ -13,6 +14,7 @@
 #include "RunProgress.h"
 #include "RunnerCommandLine.h"
 #include "SimulatedLoad.h"
+#include "StartCheck.h"
 #include "Station.h"
 #include "TerminalOperator.h"
 
@@ -29,6 +31,8 @@ int ExitCodeOf(RunOutcome outcome) {
             return kInterrupted;
         case RunOutcome::NotStarted:
             return kNotStarted;
+        case RunOutcome::CheckFailed:
+            return kCheckFailed;
     }
     return kRunError;
 }
@@ -42,6 +46,14 @@ int main(int argc, char** argv) {
         RunnerCommandLine::Parse(QCoreApplication::arguments(), ProgramVersion());
     if (line.outcome != CommandLine::Outcome::Run) {
         return line.exitCode;
+    }
+    if (line.check && line.home.isEmpty() && !line.testFile.isEmpty()) {
+        // A test file alone is checked without preparing a program folder.
+        TerminalOperator op;
+        TestDocument test;
+        test.SetPath(QDir::toNativeSeparators(QFileInfo(line.testFile).absoluteFilePath()));
+        test.LoadTestFile(op);
+        return CheckCommand(test);
     }
 
     const StartFolder folder =
@@ -64,8 +76,13 @@ int main(int argc, char** argv) {
         station.Connection().LoadConnectionSettings(station.Settings().settingsPath, path);
         station.Test().LoadTestFile(op);
     }
-    // A save the run asks for goes back to the same test file.
+    if (line.check) {
+        return CheckCommand(station.Test());
+    }
+    // A save the run asks for goes back to the same test file; warnings of
+    // the check are printed and the run goes on.
     op.SetFileAnswer(station.Test().Path());
+    op.SetChoiceAnswer(QString::fromLatin1(kStartAnyway));
     if (line.serialNumber) {
         station.Views().Set(Displays::SNText, *line.serialNumber);
     }
