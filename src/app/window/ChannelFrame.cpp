@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +58,10 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
     outer->addWidget(body);
 
     m_start = RunButton(QStringLiteral("StartCommand"), QStringLiteral("Start Test"), body);
+    m_check = RunButton(QStringLiteral("CheckCommand"), QStringLiteral("Check"), body);
+    m_check->setToolTip(
+        QStringLiteral("Checks the step table for errors and warnings and estimates how long "
+                       "the test runs at most; Start Test runs the same check first"));
     m_stop = RunButton(QStringLiteral("StopCommand"), QStringLiteral("Stop Test"), body);
     m_pause = RunButton(QStringLiteral("PauseCommand"), QStringLiteral("Pause Test"), body);
     auto* serialLabel = new QLabel(QStringLiteral("SN :"), body);
@@ -74,9 +79,11 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
 
     auto* grid = new QGridLayout(body);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(m_start, 0, 0, 1, 2);
-    grid->addWidget(m_stop, 0, 2, 1, 2);
-    grid->addWidget(m_pause, 0, 4, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {m_start, m_check, m_stop, m_pause}) {
+        buttons->addWidget(button);
+    }
+    grid->addLayout(buttons, 0, 0, 1, 6);
     grid->addWidget(serialLabel, 1, 0);
     grid->addWidget(m_serial, 1, 1, 1, 5);
     grid->addWidget(new QLabel(QStringLiteral("Loop1"), body), 2, 0);
@@ -95,11 +102,13 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
     binding.Bind(Displays::WorkLabel, work);
     binding.Bind(Displays::LoadCountLabel, loads);
     binding.BindEnabled(Displays::StartCommand, m_start);
+    binding.BindEnabled(Displays::CheckCommand, m_check);
     binding.BindEnabled(Displays::StopCommand, m_stop);
     binding.BindEnabled(Displays::PauseCommand, m_pause);
     binding.BindEnabled(Displays::SNTextControl, m_serial);
 
     connect(m_start, &QPushButton::clicked, &station, &Station::StartCommand_Click);
+    connect(m_check, &QPushButton::clicked, &station, &Station::ShowCheck);
     connect(m_stop, &QPushButton::clicked, &station, &Station::StopCommand_Click);
     connect(m_pause, &QPushButton::clicked, &station, &Station::PauseCommand_Click);
     connect(&m_displays, &Displays::frameChanged, this, &ChannelFrame::ShowColours);
