@@ -232,7 +232,8 @@ void CheckTest::CheckMeasureTime(const StepReading& step, Findings& out) const {
     const bool emptyDischarge = step.Action() == Action::kDisCharge && dwell <= 0 &&
                                 step.Value(StepField::StopValue) <= 0 &&
                                 step.Value(StepField::StopAH) <= 0;
-    if (measT > dwell && !emptyDischarge) {
+    // A negative dwell is an error of its own.
+    if (measT > dwell && dwell >= 0 && !emptyDischarge) {
         out.push_back({step.Step(), Severity::Warning,
                        QStringLiteral("MeasT(s) %1 is longer than the dwell %2 s: the step runs "
                                       "until its first point, after %1 s")
