@@ -113,3 +113,104 @@ TEST(RunnerProcess, NoLoadAnsweringExitsWith2AndSaysSo) {
     EXPECT_TRUE(errors.contains("message: Connect Fail!"));
     EXPECT_TRUE(errors.contains("message: Electronic Load Connect Error, Please check it."));
 }
+
+namespace {
+// Runs zld-run to its end; returns its exit code, with stdout and stderr.
+int RunToEnd(const QStringList& arguments, QString* out, QString* errors = nullptr) {
+    QProcess run;
+    run.start(ZLD_RUN_PATH, arguments);
+    if (!run.waitForFinished(120000)) {
+        return -1;
+    }
+    *out = QString::fromLocal8Bit(run.readAllStandardOutput());
+    if (errors != nullptr) {
+        *errors = QString::fromLocal8Bit(run.readAllStandardError());
+    }
+    return run.exitCode();
+}
+
+// A program folder whose test file has `steps` and whose load is a zld-sim
+// started on a free port with a journal; the sim is stopped again.
+class CheckedProgramFolder {
+  public:
+    explicit CheckedProgramFolder(const QList<QStringList>& steps) {
+        port = StartSim(sim, journal());
+        WriteProgramFolder(home.path(), steps);
+        WriteSetting(home.filePath("TestFile01.INI"), "Load1 Option", "IP", "127.0.0.1");
+        WriteSetting(home.filePath("TestFile01.INI"), "Load1 Option", "Port",
+                     QString::number(port));
+    }
+    ~CheckedProgramFolder() { StopSim(); }
+    void StopSim() {
+        sim.terminate();
+        sim.waitForFinished(10000);
+    }
+    QString journal() const { return home.filePath("journal.txt"); }
+
+    QTemporaryDir home;
+    QProcess sim;
+    quint16 port = 0;
+};
+
+const QList<QStringList> kFaultyTable = {
+    {"Suspend", "", "", "1", "0", "", "", "0.5", "NextStep"},
+    {"Dischrage", "CC", "10", "60", "3", "0", "0", "1", "NextStep"},
+    {"ACIR", "CC", "5", "1", "0", "0", "0", "1"}};
+}  // namespace
+
+TEST(RunnerCheck, CheckPrintsEveryFindingAndTheDurationAndExitsByTheErrors) {
+    QString out;
+    // The bundled tests check clean.
+    EXPECT_EQ(RunToEnd({"--check", "--test", ZLD_EXAMPLES_DIR "/demo/TestFile01.INI"}, &out), 0);
+    EXPECT_EQ(out, "estimated duration: 0:00:28\n");
+    EXPECT_EQ(RunToEnd({"--check", "--test", ZLD_EXAMPLES_DIR "/TestFile01.INI"}, &out), 0);
+    EXPECT_EQ(out, "estimated duration: 12:06:39\n");
+
+    CheckedProgramFolder folder(kFaultyTable);
+    ASSERT_NE(folder.port, 0);
+    const QStringList home{"--home", folder.home.path()};
+    EXPECT_EQ(RunToEnd(home + QStringList{"--check"}, &out), 4);
+    EXPECT_EQ(Lines(out.toUtf8()),
+              QStringList({"error: step 2: unknown action \"Dischrage\"; the step would do nothing",
+                           "warning: step 3: ACIR is not carried out by this load; the step only "
+                           "waits and measures",
+                           "estimated duration: 0:00:02"}));
+
+    // Warnings alone pass.
+    WriteSetting(folder.home.filePath("TestFile01.INI"), "Step2", "ActionMode", "DisCharge");
+    EXPECT_EQ(RunToEnd(home + QStringList{"--check"}, &out), 0);
+    EXPECT_TRUE(out.startsWith("warning: step 3: ACIR")) << out.toStdString();
+    EXPECT_TRUE(out.endsWith("estimated duration: 0:01:02\n")) << out.toStdString();
+
+    // Checking never contacted the load the test file names.
+    folder.StopSim();
+    EXPECT_TRUE(ReadFileBytes(folder.journal()).isEmpty());
+}
+
+TEST(RunnerCheck, ARunWithErrorsExits4BeforeContactingTheLoad) {
+    CheckedProgramFolder folder(kFaultyTable);
+    ASSERT_NE(folder.port, 0);
+    QString out;
+    QString errors;
+    EXPECT_EQ(RunToEnd({"--home", folder.home.path(), "--sn", "CELL4"}, &out, &errors), 4);
+    EXPECT_TRUE(errors.contains(
+        "message: error: step 2: unknown action \"Dischrage\"; the step would do nothing\n"))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains("message: warning: step 3: ACIR")) << errors.toStdString();
+    EXPECT_FALSE(QFile::exists(folder.home.filePath("TestLog/CELL4.CSV")));
+    folder.StopSim();
+    EXPECT_TRUE(ReadFileBytes(folder.journal()).isEmpty());
+}
+
+TEST(RunnerCheck, ARunWithWarningsAloneReportsThemAndGoesOn) {
+    CheckedProgramFolder folder({{"ACIR", "CC", "5", "1", "0", "0", "0", "0.5"}});
+    ASSERT_NE(folder.port, 0);
+    QString out;
+    QString errors;
+    EXPECT_EQ(RunToEnd({"--home", folder.home.path()}, &out, &errors), 0) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("message: warning: step 1: ACIR is not carried out by this load"))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains("message: Test Finished"));
+    folder.StopSim();
+    EXPECT_FALSE(ReadFileBytes(folder.journal()).isEmpty());
+}
