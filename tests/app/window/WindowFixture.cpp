@@ -14,15 +14,17 @@
 #include "StepRecord.h"
 #include "TestFiles.h"
 
-WindowFixture::WindowFixture(const Clock* clock) {
+WindowFixture::WindowFixture(const Clock* clock, Operator* dialogs) {
     if (!home.isValid()) {
         throw std::runtime_error("no temporary folder");
     }
-    station = std::make_unique<Station>(op, clock ? *clock : SystemClock::Instance(), home.path());
+    Operator& answers = dialogs != nullptr ? *dialogs : op;
+    station =
+        std::make_unique<Station>(answers, clock ? *clock : SystemClock::Instance(), home.path());
     WindowOptions options;
     options.keepAwake = false;
     options.rememberGeometry = false;
-    window = std::make_unique<MainWindow>(*station, op, options);
+    window = std::make_unique<MainWindow>(*station, answers, options);
 }
 
 WindowFixture::~WindowFixture() {

@@ -10,6 +10,7 @@
 #include "SimulatedLoad.h"
 
 class Clock;
+class Operator;
 class Station;
 
 // The window on a program folder in a temporary directory, with a recording
@@ -21,7 +22,9 @@ class WindowFixture {
     // meas time, go to, frequency, CF, PF (missing trailing fields are "").
     using Step = QStringList;
 
-    explicit WindowFixture(const Clock* clock = nullptr);
+    // `dialogs` answers the operator's dialogs in place of the recording
+    // operator (the window's own message boxes, for instance).
+    explicit WindowFixture(const Clock* clock = nullptr, Operator* dialogs = nullptr);
     ~WindowFixture();
 
     QString SettingsPath() const { return home.filePath("TRIO.INI"); }
