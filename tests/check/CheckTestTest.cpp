@@ -3,14 +3,8 @@
 #include <optional>
 
 #include "CheckTest.h"
+#include "QStringPrinting.h"
 #include "StepTable.h"
-
-// Readable failures: the lines themselves, not their bytes.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 // The check of a step table, rule by rule: each case is a table and every
 // line the check prints for it, so a missed fault, a false alarm, a wrong

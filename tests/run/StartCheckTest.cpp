@@ -2,15 +2,9 @@
 
 #include <QFile>
 
+#include "QStringPrinting.h"
 #include "RunHarness.h"
 #include "StartCheck.h"
-
-// Failures show texts, not bytes.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 // The check a run gets at Start, against the simulated load: what it finds
 // decides whether the load hears anything at all.
