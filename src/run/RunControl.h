@@ -14,7 +14,8 @@ enum class RunOutcome {
     Stopped,      // the operator stopped it
     NoLoad,       // no load answered the connection pass
     Error,        // an error stopped it
-    NotStarted,   // refused before anything was sent (no steps, no log, bad serial)
+    NotStarted,   // refused or cancelled before a step ran (no steps, no log, bad
+                  // serial, warnings of the check not accepted)
     CheckFailed,  // the check before the start found errors; nothing was sent
 };
 

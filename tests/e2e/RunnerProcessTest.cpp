@@ -182,6 +182,13 @@ TEST(RunnerCheck, CheckPrintsEveryFindingAndTheDurationAndExitsByTheErrors) {
     EXPECT_TRUE(out.startsWith("warning: step 3: ACIR")) << out.toStdString();
     EXPECT_TRUE(out.endsWith("estimated duration: 0:01:02\n")) << out.toStdString();
 
+    // A mistyped test file is no empty test that passes.
+    QString errors;
+    EXPECT_EQ(RunToEnd({"--check", "--test", folder.home.filePath("TestFile1.INI")}, &out, &errors),
+              1);
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_TRUE(errors.contains("no such file")) << errors.toStdString();
+
     // Checking never contacted the load the test file names.
     folder.StopSim();
     EXPECT_TRUE(ReadFileBytes(folder.journal()).isEmpty());
