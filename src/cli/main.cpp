@@ -71,10 +71,12 @@ int main(int argc, char** argv) {
     station.StartUp();
 
     if (!line.testFile.isEmpty()) {
-        const QString path = QFileInfo(line.testFile).absoluteFilePath();
-        station.Test().SetPath(QDir::toNativeSeparators(path));
+        const QString path =
+            QDir::toNativeSeparators(QFileInfo(line.testFile).absoluteFilePath());
+        if (!station.Test().OpenTestFile(path, op)) {
+            return kNotStarted;
+        }
         station.Connection().LoadConnectionSettings(station.Settings().settingsPath, path);
-        station.Test().LoadTestFile(op);
     }
     if (line.check) {
         return CheckCommand(station.Test());

@@ -203,14 +203,14 @@ bool LoadConnection::StoreConnectionSettings(const QString& settingsPath,
     record.PORT = TypedInteger(m_panel.port);
     record.GPIBAddress = StoredInteger(m_panel.gpibAddress);
 
-    const QFileInfo info(testFilePath);
+    IniFile testFile;
+    QString readError;
     if (testFilePath.isEmpty()) {
         problems << QStringLiteral("no test file to store the connection in");
-    } else if (info.exists() && !info.isReadable()) {
+    } else if (!IniFile::LoadForUpdate(testFilePath, &testFile, &readError)) {
         // Writing over a file we cannot read would lose its steps.
-        problems << QStringLiteral("cannot read %1").arg(testFilePath);
+        problems << QStringLiteral("cannot read %1: %2").arg(testFilePath, readError);
     } else {
-        IniFile testFile = IniFile::Load(testFilePath);
         testFile.SetValue(kLoadSection, "ComPort", OneLine(m_panel.comPort));
         testFile.SetValue(kLoadSection, "BaudRate", OneLine(m_panel.baudRate));
         testFile.SetValue(kLoadSection, "RS232toRS485", QString::number(record.RS232toRS485));

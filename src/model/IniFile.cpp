@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -121,19 +122,46 @@ IniFile IniFile::Load(const QString& path) {
     return ini;
 }
 
-bool IniFile::LoadForUpdate(const QString& path, IniFile* ini, QString* error) {
-    QFile file(path);
-    if (!file.exists()) {
+bool IniFile::LoadForUpdate(const QString& path, IniFile* ini, QString* error,
+                            ReadProblem* problem) {
+    const auto fail = [&](ReadProblem kind, const QString& reason) {
+        if (error != nullptr) {
+            *error = reason;
+        }
+        if (problem != nullptr) {
+            *problem = kind;
+        }
+        return false;
+    };
+    if (problem != nullptr) {
+        *problem = ReadProblem::None;
+    }
+    const QFileInfo info(path);
+    if (!info.exists()) {
         *ini = FromBytes(QByteArray());
         return true;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error != nullptr) {
-            *error = file.errorString();
-        }
-        return false;
+    // Checked before opening: a pipe would block the open, a device such as
+    // /dev/zero never ends.
+    if (!info.isFile()) {
+        return fail(ReadProblem::NotRegularFile, QStringLiteral("not a regular file"));
     }
-    *ini = FromBytes(file.readAll());
+    if (info.size() > kMaxFileBytes) {
+        return fail(ReadProblem::TooLarge, QStringLiteral("larger than 16 MB"));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(ReadProblem::CannotRead, file.errorString());
+    }
+    // The file may have grown since it was looked at.
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        return fail(ReadProblem::CannotRead, file.errorString());
+    }
+    if (bytes.size() > kMaxFileBytes) {
+        return fail(ReadProblem::TooLarge, QStringLiteral("larger than 16 MB"));
+    }
+    *ini = FromBytes(bytes);
     return true;
 }
 
@@ -270,6 +298,18 @@ bool IniFile::Save(const QString& path, QString* error) const {
         return false;
     }
     return true;
+}
+
+QString ReadProblemMessage(const QString& path, const QString& kind, IniFile::ReadProblem problem,
+                           const QString& reason) {
+    switch (problem) {
+        case IniFile::ReadProblem::NotRegularFile:
+            return QStringLiteral("%1 is not a regular file.").arg(path);
+        case IniFile::ReadProblem::TooLarge:
+            return QStringLiteral("%1 is too large to be a %2.").arg(path, kind);
+        default:
+            return QStringLiteral("Cannot read the %1 %2: %3").arg(kind, path, reason);
+    }
 }
 
 QString ReadSetting(const QString& path, const QString& section, const QString& key,

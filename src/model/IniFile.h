@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // A private-profile (INI) file held in memory: "[Section]" lines open
@@ -17,6 +18,12 @@ class IniFile {
   public:
     // Values longer than this are cut when read, as a 255-byte buffer would.
     static constexpr int kMaxValueLength = 254;
+    // A test or settings file is a few hundred kB at most. A larger one is
+    // not one of them, and reading it whole would take minutes and gigabytes.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
+    // Why a file was not read.
+    enum class ReadProblem { None, CannotRead, NotRegularFile, TooLarge };
 
     IniFile() = default;
 
@@ -24,8 +31,10 @@ class IniFile {
     static IniFile Load(const QString& path);
     // Reads `path` before changing it: a missing file gives an empty document,
     // but a file that exists and cannot be read fails with the reason in
-    // `error`, so that a save cannot drop the keys it never saw.
-    static bool LoadForUpdate(const QString& path, IniFile* ini, QString* error = nullptr);
+    // `error`, so that a save cannot drop the keys it never saw. A device, a
+    // pipe, a folder or a file larger than kMaxFileBytes is refused unread.
+    static bool LoadForUpdate(const QString& path, IniFile* ini, QString* error = nullptr,
+                              ReadProblem* problem = nullptr);
     // Parses the bytes of a file.
     static IniFile FromBytes(const QByteArray& bytes);
 
@@ -33,6 +42,8 @@ class IniFile {
     // missing. A key present with an empty value gives "".
     QString Value(const QString& section, const QString& key, const QString& fallback) const;
     bool Contains(const QString& section, const QString& key) const;
+    // Names of the sections the file holds, lower-cased.
+    QStringList SectionNames() const { return m_sectionIndex.keys(); }
 
     // Sets section/key, creating the section (at the end of the file) and the
     // key (after the section's last entry) when missing. Line breaks in
@@ -67,6 +78,12 @@ class IniFile {
     bool m_byteOrderMark = false;        // the file began with a UTF-8 BOM; kept on write
     QHash<QString, int> m_sectionIndex;  // lower-cased name -> first section with it
 };
+
+// What the operator is told about a file that was not read: "<path> is not a
+// regular file.", "<path> is too large to be a <kind>." or "Cannot read the
+// <kind> <path>: <reason>".
+QString ReadProblemMessage(const QString& path, const QString& kind, IniFile::ReadProblem problem,
+                           const QString& reason);
 
 // One-shot helpers over a file path.
 QString ReadSetting(const QString& path, const QString& section, const QString& key,

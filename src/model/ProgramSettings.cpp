@@ -48,8 +48,11 @@ QString ProgramSettings::DefaultTestFilePath() const {
 }
 
 bool ProgramSettings::StoreTestFilePath(const QString& path, QString* error) {
+    if (!WriteSetting(settingsPath, kTrio, TestFileKey(), path, error)) {
+        return false;
+    }
     testFilePath = path;
-    return WriteSetting(settingsPath, kTrio, TestFileKey(), path, error);
+    return true;
 }
 
 QString HomeArgument(const QStringList& arguments) {
@@ -85,12 +88,23 @@ QString ProgramFolder(const QString& homeArgument, const QString& executableFold
     return QDir::toNativeSeparators(QDir::cleanPath(folder));
 }
 
-ProgramSettings LoadProgramSettings(const QString& programFolder) {
+ProgramSettings LoadProgramSettings(const QString& programFolder, QString* problem) {
     ProgramSettings s;
     s.programFolder = programFolder;
     s.settingsPath = JoinPath(programFolder, kSettingsFileName);
     s.channelNumber = 1;
-    const IniFile ini = IniFile::Load(s.settingsPath);
+    IniFile ini;
+    QString reason;
+    IniFile::ReadProblem readProblem = IniFile::ReadProblem::None;
+    if (!IniFile::LoadForUpdate(s.settingsPath, &ini, &reason, &readProblem)) {
+        ini = IniFile::FromBytes(QByteArray());
+    }
+    if (problem != nullptr) {
+        *problem = readProblem == IniFile::ReadProblem::None
+                       ? QString()
+                       : ReadProblemMessage(s.settingsPath, QStringLiteral("settings file"),
+                                            readProblem, reason);
+    }
     s.testFilePath =
         ResolveAgainst(programFolder, ini.Value(kTrio, s.TestFileKey(), s.DefaultTestFilePath()));
     s.saveLogFlag = RoundedInteger(NumericValue(ini.Value(kTrio, "SaveLogFileFlag", "0")));

@@ -26,7 +26,8 @@ struct ProgramSettings {
     QString TestFileKey() const;
     // The default test file of the channel: programFolder/TestFile01.INI.
     QString DefaultTestFilePath() const;
-    // Remembers `path` as the channel's test file in the settings file.
+    // Remembers `path` as the channel's test file in the settings file; the
+    // value here follows only when the file was written.
     bool StoreTestFilePath(const QString& path, QString* error = nullptr);
 };
 
@@ -39,5 +40,7 @@ QString ProgramFolder(const QString& homeArgument, const QString& executableFold
 // Finds "--home DIR" or "--home=DIR" in `arguments`; "" when absent.
 QString HomeArgument(const QStringList& arguments);
 
-// Reads the settings file of `programFolder`.
-ProgramSettings LoadProgramSettings(const QString& programFolder);
+// Reads the settings file of `programFolder`. A settings file that cannot be
+// read, is no regular file or is larger than 16 MB gives the defaults, and
+// `problem` (when given) receives what to tell the operator; else it is "".
+ProgramSettings LoadProgramSettings(const QString& programFolder, QString* problem = nullptr);

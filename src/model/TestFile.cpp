@@ -1,6 +1,8 @@
 #include "TestFile.h"
 
-#include <QSet>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
 
 #include "ActionCatalogue.h"
 #include "IniFile.h"
@@ -79,6 +81,16 @@ void WriteOptions(IniFile& ini, const TestOptions& o) {
     ini.SetValue(kOptionSection, "MeasureTime", NumberText(o.measureTime));
 }
 
+// A test file has its options section or at least one step section; anything
+// else (the settings file, a log, random bytes) only looks like an INI file.
+bool IsTestFile(const IniFile& ini) {
+    static const QRegularExpression stepSection(QStringLiteral("^step[0-9]+$"));
+    const QStringList sections = ini.SectionNames();
+    return std::any_of(sections.cbegin(), sections.cend(), [](const QString& name) {
+        return name == kOptionSection.toLower() || stepSection.match(name).hasMatch();
+    });
+}
+
 StepTable::Cells CellsOf(const StepRecord& record, bool withLoadLevelFields) {
     StepTable::Cells cells;
     for (int f = 0; f < kStepFieldCount; ++f) {
@@ -110,14 +122,29 @@ bool TestOptions::operator==(const TestOptions& other) const {
            measureAcirDcir == other.measureAcirDcir && measureTime == other.measureTime;
 }
 
-TestDocument::TestDocument(QObject* parent) : QObject(parent) {}
+TestDocument::TestDocument(QObject* parent) : QObject(parent) {
+    connect(&m_changes, &ChangeTracker::modifiedChanged, this, &TestDocument::modifiedChanged);
+}
 
 void TestDocument::SetOptions(const TestOptions& options) {
     if (options == m_options) {
         return;
     }
     m_options = options;
+    m_changes.SetOptions(options);
     emit optionsChanged();
+}
+
+void TestDocument::HoldModified(bool hold) {
+    if (hold == m_modifiedHeld) {
+        return;
+    }
+    m_modifiedHeld = hold;
+    if (hold) {
+        m_changes.Hold();
+    } else {
+        m_changes.Release();
+    }
 }
 
 void TestDocument::SetPath(const QString& path) {
@@ -128,13 +155,47 @@ void TestDocument::SetPath(const QString& path) {
     emit pathChanged(path);
 }
 
-void TestDocument::LoadTestFile(Operator& op) {
-    IniFile ini;
-    QString readError;
-    if (!IniFile::LoadForUpdate(m_path, &ini, &readError)) {
-        // Loads as a missing file would; a later save refuses to replace it.
-        op.ShowMessage(QStringLiteral("Cannot read the test file %1: %2").arg(m_path, readError));
+bool TestDocument::ReadTestFile(const QString& path, IniFile* ini, Operator& op) const {
+    QString reason;
+    IniFile::ReadProblem problem = IniFile::ReadProblem::None;
+    if (IniFile::LoadForUpdate(path, ini, &reason, &problem)) {
+        return true;
     }
+    op.ShowMessage(ReadProblemMessage(path, QStringLiteral("test file"), problem, reason));
+    return false;
+}
+
+bool TestDocument::LoadTestFile(Operator& op) {
+    IniFile ini;
+    if (!ReadTestFile(m_path, &ini, op)) {
+        return false;
+    }
+    TakeLoaded(ini, op);
+    return true;
+}
+
+bool TestDocument::OpenTestFile(const QString& path, Operator& op) {
+    if (!QFileInfo::exists(path)) {
+        op.ShowMessage(QStringLiteral("%1 does not exist.").arg(path));
+        return false;
+    }
+    IniFile ini;
+    if (!ReadTestFile(path, &ini, op)) {
+        return false;
+    }
+    if (!IsTestFile(ini)) {
+        op.ShowMessage(QStringLiteral("%1 is not a test file.").arg(path));
+        return false;
+    }
+    SetPath(path);
+    TakeLoaded(ini, op);
+    return true;
+}
+
+void TestDocument::TakeLoaded(const IniFile& ini, Operator& op) {
+    // The table passes through states that are neither the old file nor the
+    // new one; only the end result counts.
+    m_changes.Hold();
     SetOptions(ReadOptions(ini));
 
     const auto declared = LeadingNumber(ini.Value(kOptionSection, kTotalStepCountKey, "0"));
@@ -176,6 +237,7 @@ void TestDocument::LoadTestFile(Operator& op) {
         m_records.SetRecord(rows.size(), record);
         rows.push_back(CellsOf(record, false));
     };
+    const QVector<StepTable::Cells> fileSteps = rows;
     for (int k = 0; k < loops.level2; ++k) {
         appendStep(Action::kLoop2);
     }
@@ -185,6 +247,9 @@ void TestDocument::LoadTestFile(Operator& op) {
 
     m_table.ReplaceAll(rows);
     m_totalStepCount = rows.size();
+    // Closed loops and a cut table differ from the file until it is saved.
+    m_changes.MarkClean(fileSteps, m_options, declaredCount > StepTable::kMaxSteps);
+    m_changes.Release();
     emit loaded();
 
     if (declaredCount > StepTable::kMaxSteps) {
@@ -197,20 +262,26 @@ void TestDocument::LoadTestFile(Operator& op) {
     }
 }
 
-bool TestDocument::SaveTestFile(Operator& op, QString* error) {
+bool TestDocument::SaveTestFileAs(const QString& path, Operator& op, QString* error) {
     IniFile ini;
     QString reason;
     // A file we cannot read is not replaced: its connection section and the
     // keys we never write would be lost.
-    if (!IniFile::LoadForUpdate(m_path, &ini, &reason)) {
-        return ReportSaveFailure(op, reason, error);
+    if (!IniFile::LoadForUpdate(path, &ini, &reason)) {
+        return ReportSaveFailure(op, path, reason, error);
     }
     WriteOptions(ini, m_options);
-    m_totalStepCount = m_table.StepCount();
-    ini.SetValue(kOptionSection, kTotalStepCountKey, QString::number(m_totalStepCount));
+    const int stepCount = m_table.StepCount();
+    ini.SetValue(kOptionSection, kTotalStepCountKey, QString::number(stepCount));
 
+    // The records follow only once the file holds them: a run must never
+    // read steps that are not in the file it reloads at Stop.
+    QVector<StepRecord> records;
+    records.reserve(stepCount);
+    QVector<StepTable::Cells> savedSteps;
+    savedSteps.reserve(stepCount);
     LoopBalance loops;
-    for (int i = 1; i <= m_totalStepCount; ++i) {
+    for (int i = 1; i <= stepCount; ++i) {
         const QString section = StepSection(i);
         StepRecord record;
         for (int column = StepColumn::ActionMode; column <= StepColumn::Frequency; ++column) {
@@ -225,20 +296,28 @@ bool TestDocument::SaveTestFile(Operator& op, QString* error) {
             ini.SetValue(section, StepFieldKeys()[f], record.fields[static_cast<size_t>(f)]);
         }
         loops.Count(record[StepField::ActionMode]);
-        m_records.SetRecord(i - 1, record);
+        records.push_back(record);
+        savedSteps.push_back(m_table.StepCells(i));
     }
 
-    if (!ini.Save(m_path, &reason)) {
-        return ReportSaveFailure(op, reason, error);
+    if (!ini.Save(path, &reason)) {
+        return ReportSaveFailure(op, path, reason, error);
     }
+    for (int i = 0; i < records.size(); ++i) {
+        m_records.SetRecord(i, records[i]);
+    }
+    m_totalStepCount = stepCount;
+    SetPath(path);
+    m_changes.MarkClean(savedSteps, m_options);
     if (!loops.Balanced()) {
         op.ShowMessage(kSaveLoopError);
     }
     return true;
 }
 
-bool TestDocument::ReportSaveFailure(Operator& op, const QString& reason, QString* error) const {
-    op.ShowMessage(QStringLiteral("Cannot save the test file %1: %2").arg(m_path, reason));
+bool TestDocument::ReportSaveFailure(Operator& op, const QString& path, const QString& reason,
+                                     QString* error) const {
+    op.ShowMessage(QStringLiteral("Cannot save the test file %1: %2").arg(path, reason));
     if (error != nullptr) {
         *error = reason;
     }

@@ -3,10 +3,12 @@
 #include <QObject>
 #include <QString>
 
+#include "ChangeTracker.h"
 #include "StepRecord.h"
 #include "StepTable.h"
 #include "TestOptions.h"
 
+class IniFile;
 class Operator;
 
 // True when the test file reader turns a decimal comma into a point in this
@@ -23,6 +25,9 @@ bool ReadsDecimalComma(StepField field);
 // twelve keys. Saving updates keys in place and keeps every other section of
 // the file (the connection section among them) and the steps beyond the new
 // count. Messages go to the operator.
+//
+// The document knows whether the table or the options differ from the file
+// (IsModified()), and says when that changes.
 class TestDocument : public QObject {
     Q_OBJECT
 
@@ -44,26 +49,50 @@ class TestDocument : public QObject {
     void SetPath(const QString& path);
 
     // Reads Path() into the options, the table and the records. A missing
-    // file loads as an empty table with the default options; so does one that
-    // cannot be read, with a message. Unbalanced loops are closed by appended
-    // steps (while the table has room) and reported to `op`.
-    void LoadTestFile(Operator& op);
-    // Writes the options and every step to Path(), refreshing the records.
-    // Returns false, with the reason in `error`, when the file cannot be
-    // written; the old file then stays whole.
-    bool SaveTestFile(Operator& op, QString* error = nullptr);
+    // file loads as an empty table with the default options. A file that
+    // cannot be read, is no regular file or is larger than 16 MB is refused
+    // with a message and nothing changes; the result is then false.
+    // Unbalanced loops are closed by appended steps (while the table has
+    // room) and reported to `op`.
+    bool LoadTestFile(Operator& op);
+    // Makes `path` the current test file and loads it. What LoadTestFile
+    // refuses is refused here too, and so are a missing file and a file with
+    // neither a "TestStep Option" nor any "Step<n>" section: a message, false,
+    // and nothing changes.
+    bool OpenTestFile(const QString& path, Operator& op);
+    // Writes the options and every step to `path`, which then becomes Path(),
+    // and refreshes the records and the step count. Returns false, with the
+    // reason in `error`, when the file cannot be written; then nothing
+    // changes here and the old file stays whole.
+    bool SaveTestFileAs(const QString& path, Operator& op, QString* error = nullptr);
+    bool SaveTestFile(Operator& op, QString* error = nullptr) {
+        return SaveTestFileAs(m_path, op, error);
+    }
+
+    // True when the table or the options differ from the test file as last
+    // loaded or saved.
+    bool IsModified() const { return m_changes.IsModified(); }
+    // A run counts loop and dwell cells down in the table, and its Stop loads
+    // the file again; while held, IsModified() keeps the value it had.
+    void HoldModified(bool hold);
 
   signals:
     void optionsChanged();
     void pathChanged(const QString& path);
     void loaded();
+    void modifiedChanged(bool modified);
 
   private:
-    bool ReportSaveFailure(Operator& op, const QString& reason, QString* error) const;
+    bool ReadTestFile(const QString& path, IniFile* ini, Operator& op) const;
+    void TakeLoaded(const IniFile& ini, Operator& op);
+    bool ReportSaveFailure(Operator& op, const QString& path, const QString& reason,
+                           QString* error) const;
 
     StepTable m_table;
     StepRecordArray m_records;
     TestOptions m_options;
     int m_totalStepCount = 0;
     QString m_path;
+    ChangeTracker m_changes{m_table};
+    bool m_modifiedHeld = false;
 };

@@ -46,6 +46,12 @@ Station::Station(Operator& op, const Clock& clock, const QString& programFolder,
         }
         Timer1_Timer();
     });
+    // A run counts cells of the table down and Stop reloads the file: that is
+    // no edit of the operator's.
+    QObject::connect(m_control.get(), &RunControl::runStarted, this,
+                     [this] { m_test.HoldModified(true); });
+    QObject::connect(m_control.get(), &RunControl::runEnded, this,
+                     [this] { m_test.HoldModified(false); });
     QObject::connect(
         m_connection.get(), &LoadConnection::loadCountChanged, this,
         [this](int count) { m_displays.Set(Displays::LoadCountLabel, QString::number(count)); });
@@ -73,15 +79,15 @@ QString Station::ResolveTestPath(const QString& path) const {
     return QDir::toNativeSeparators(QDir(m_settings.programFolder).filePath(path));
 }
 
-void Station::LayOutGrids() {
-    m_test.Table().LayOut();
-    m_phases.LayOut();
-}
-
 void Station::StartUp() {
     m_startedUp = true;
-    LayOutGrids();
-    m_settings = LoadProgramSettings(m_settings.programFolder);
+    // The step table is laid out by the load; a refused file leaves it empty.
+    m_phases.LayOut();
+    QString settingsProblem;
+    m_settings = LoadProgramSettings(m_settings.programFolder, &settingsProblem);
+    if (!settingsProblem.isEmpty()) {
+        m_operator.ShowMessage(settingsProblem);
+    }
     m_settings.testFilePath = ResolveTestPath(m_settings.testFilePath);
     m_test.SetPath(m_settings.testFilePath);
     m_points->SetSaveLogFlag(m_settings.saveLogFlag);
@@ -116,33 +122,31 @@ QString Station::DialogPreset() const {
 
 void Station::OpenCommand_Click() {
     const QString path = m_operator.AskOpenFile(kTestFileFilter, DialogPreset());
-    if (path.isEmpty()) {
+    if (path.isEmpty() || !m_test.OpenTestFile(path, m_operator)) {
         return;
     }
-    m_test.SetPath(path);
+    m_phases.LayOut();
     QString error;
     if (!m_settings.StoreTestFilePath(path, &error)) {
         m_operator.ShowMessage(QStringLiteral("Cannot remember the test file in %1: %2")
                                    .arg(m_settings.settingsPath, error));
     }
-    LayOutGrids();
     m_connection->LoadConnectionSettings(m_settings.settingsPath, path);
-    m_test.LoadTestFile(m_operator);
 }
 
 bool Station::SaveCommand_Click() {
     const QString path = m_operator.AskSaveFile(kTestFileFilter, DialogPreset());
-    if (path.isEmpty()) {
+    return !path.isEmpty() && SaveTestFileAs(path);
+}
+
+bool Station::SaveTestFileAs(const QString& path) {
+    if (!m_test.SaveTestFileAs(path, m_operator)) {
         return false;
     }
-    m_test.SetPath(path);
     QString error;
     if (!m_settings.StoreTestFilePath(path, &error)) {
         m_operator.ShowMessage(QStringLiteral("Cannot remember the test file in %1: %2")
                                    .arg(m_settings.settingsPath, error));
-    }
-    if (!m_test.SaveTestFile(m_operator)) {
-        return false;
     }
     if (!m_connection->StoreConnectionSettings(m_settings.settingsPath, path, &error)) {
         m_operator.ShowMessage(

@@ -45,9 +45,13 @@ class Station : public QObject {
     void PauseCommand_Click() { m_control->PauseCommand_Click(); }
     // The "Check" command: lists what the check finds in the step table.
     void ShowCheck();
+    // A file that is no test file is refused and nothing changes.
     void OpenCommand_Click();
     // Returns false when the dialog was cancelled or the file not written.
     bool SaveCommand_Click();
+    // Saves the table, its options and the connection to `path` and makes it
+    // the current test file; until the test file is written nothing changes.
+    bool SaveTestFileAs(const QString& path);
     // The connection panel: opening restores it, OK stores it and saves.
     void ConnectCommand_Click();
     void ConnectOKCommand_Click();
@@ -74,7 +78,6 @@ class Station : public QObject {
   private:
     QString ResolveTestPath(const QString& path) const;
     QString DialogPreset() const;
-    void LayOutGrids();
 
     Operator& m_operator;
     const Clock& m_clock;

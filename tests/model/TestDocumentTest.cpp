@@ -342,10 +342,9 @@ TEST_F(TestDocumentTest, FileThatCannotBeReadIsReportedAndNeverReplaced) {
     // A folder in place of the file: it exists but cannot be read as one.
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
     doc.SetPath(Path("folder.ini"));
-    doc.LoadTestFile(op);
-    ASSERT_EQ(op.messages.size(), 1);
-    EXPECT_TRUE(op.messages[0].text.startsWith("Cannot read the test file " + Path("folder.ini")));
-    EXPECT_EQ(doc.Table().StepCount(), 0);
+    EXPECT_FALSE(doc.LoadTestFile(op));
+    EXPECT_EQ(op.Texts(), QStringList{Path("folder.ini") + " is not a regular file."});
+    EXPECT_EQ(doc.TotalStepCount(), 0);
     EXPECT_FALSE(doc.SaveTestFile(op));
     EXPECT_TRUE(op.messages.last().text.startsWith("Cannot save the test file "));
 
