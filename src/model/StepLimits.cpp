@@ -144,6 +144,25 @@ double EntryValue(const QString& text) {
     return NumericValue(DecimalPointText(text));
 }
 
+bool IsNumberEntry(const QString& text, bool timeEntry) {
+    const auto isNumber = [](const QString& part) {
+        return LeadingNumber(DecimalPointText(part)).has_value();
+    };
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        return true;
+    }
+    if (!timeEntry || !trimmed.contains(QLatin1Char(':'))) {
+        return isNumber(trimmed);
+    }
+    // Minutes:seconds; either side may be left out, not both.
+    const QStringList parts = trimmed.split(QLatin1Char(':'));
+    const QString minutes = parts[0].trimmed();
+    const QString seconds = parts[1].trimmed();
+    return !(minutes.isEmpty() && seconds.isEmpty()) && (minutes.isEmpty() || isNumber(minutes)) &&
+           (seconds.isEmpty() || isNumber(seconds));
+}
+
 QString ClampEntry(const QString& text, const EntryRange& range) {
     const double value = EntryValue(text);
     if (value < range.minimum) {

@@ -27,6 +27,12 @@ QString DecimalPointText(const QString& text);
 // of its decimal-point text, 0 when there is none.
 double EntryValue(const QString& text);
 
+// True when an entry holds a number the run can take from it: text that
+// begins with a number, with a decimal point or a decimal comma ("2.5",
+// "2,5", "2.5V"), and for a time entry also minutes:seconds ("1:30", ":45").
+// An empty entry passes: nothing was typed.
+bool IsNumberEntry(const QString& text, bool timeEntry);
+
 // The range of a clamped entry and the texts written when a value leaves it.
 struct EntryRange {
     double minimum;

@@ -4,6 +4,7 @@
 
 #include "ActionCatalogue.h"
 #include "NumberText.h"
+#include "StepEntryMap.h"
 #include "StepLimits.h"
 #include "StepRecord.h"
 #include "StepTable.h"
@@ -83,9 +84,18 @@ EditPlan Selector(EditorKind kind, const QString& preset) {
     return plan;
 }
 
-void ClearCells(StepTable& table, int gridRow, std::initializer_list<int> columns) {
+bool SameMeaning(const QString& oldAction, const QString& action, int column) {
+    const StepEntryMap::Entry* before = StepEntryMap::EntryOfColumn(oldAction, column);
+    const StepEntryMap::Entry* after = StepEntryMap::EntryOfColumn(action, column);
+    return before != nullptr && after != nullptr && qstrcmp(before->quantity, after->quantity) == 0;
+}
+
+void ClearCells(StepTable& table, int gridRow, const QString& oldAction, const QString& action,
+                std::initializer_list<int> columns) {
     for (int column : columns) {
-        table.SetCell(gridRow, column, QString());
+        if (!SameMeaning(oldAction, action, column)) {
+            table.SetCell(gridRow, column, QString());
+        }
     }
 }
 }  // namespace
@@ -174,14 +184,22 @@ QString ToolTipText(ToolTipKind kind, const QString& text) {
 }
 
 QString StoredText(int column, EditorKind kind, const QString& editorText) {
-    if (column == StepColumn::DwellTime && kind == EditorKind::TextBox) {
-        return MinutesSecondsToSeconds(editorText);
+    if (kind != EditorKind::TextBox) {
+        return editorText;
     }
-    return editorText;
+    const QString text = DecimalPointText(editorText);
+    return column == StepColumn::DwellTime ? MinutesSecondsToSeconds(text) : text;
 }
 
-void TidyRowForAction(StepTable& table, int gridRow, const QString& action) {
+void TidyRowForAction(StepTable& table, int gridRow, const QString& oldAction,
+                      const QString& action) {
     using namespace StepColumn;
+    if (action == oldAction) {
+        return;
+    }
+    const auto clear = [&](std::initializer_list<int> columns) {
+        ClearCells(table, gridRow, oldAction, action, columns);
+    };
     if (action == Action::kCpCharge || action == Action::kCharge) {
         table.SetCell(gridRow, Mode, NumberText(NumericValue(table.Cell(gridRow, Mode))));
     } else if (action == Action::kDisCharge || action == Action::kOverDisCharge) {
@@ -189,12 +207,17 @@ void TidyRowForAction(StepTable& table, int gridRow, const QString& action) {
             table.SetCell(gridRow, Mode, LoadMode::kCC);
         }
     } else if (action == Action::kSuspend) {
-        ClearCells(table, gridRow, {Mode, Value, LoopTimes, Stable});
+        clear({Mode, Value, LoopTimes, Stable});
     } else if (action == Action::kFor || action == Action::kFor2) {
-        ClearCells(table, gridRow, {Mode, Value, DwellTime});
+        clear({Mode, Value, DwellTime});
     } else if (action == Action::kLoop || action == Action::kLoop2) {
-        ClearCells(table, gridRow, {Mode, Value, DwellTime, LoopTimes, Stable});
+        clear({Mode, Value, DwellTime, LoopTimes, Stable});
     }
+}
+
+QString QuantityName(const QString& action, int column) {
+    const StepEntryMap::Entry* entry = StepEntryMap::EntryOfColumn(action, column);
+    return entry != nullptr ? QString::fromLatin1(entry->quantity) : StepTable::HeaderText(column);
 }
 
 }  // namespace CellEditRules

@@ -33,11 +33,20 @@ QString InitialText(const EditPlan& plan, const QString& cellText);
 // Tooltip of a text box holding `text`; "" when the plan asks for none.
 QString ToolTipText(ToolTipKind kind, const QString& text);
 
-// The text stored when an editor of `column` commits `editorText`: dwell
-// times typed as minutes:seconds become seconds, anything else is kept.
+// The text stored when an editor of `column` commits `editorText`: a text
+// box's decimal comma becomes a point (the run reads "2,5" as 2), dwell times
+// typed as minutes:seconds become seconds, anything else is kept.
 QString StoredText(int column, EditorKind kind, const QString& editorText);
 
-// Clears or normalises the cells that make no sense for the row's new action.
-void TidyRowForAction(StepTable& table, int gridRow, const QString& action);
+// Clears or normalises the cells that make no sense for the row's new action
+// after it changed from `oldAction`. A cell that means the same in both (the
+// stop voltage of a discharge that becomes a rest) is kept; an action that
+// did not change leaves the row as it is.
+void TidyRowForAction(StepTable& table, int gridRow, const QString& oldAction,
+                      const QString& action);
+
+// What a text box of `column` holds in an `action` row, as messages name it
+// ("Stop voltage"); the column's header when the panel has no entry for it.
+QString QuantityName(const QString& action, int column);
 
 }  // namespace CellEditRules

@@ -5,6 +5,7 @@
 
 #include "ActionCatalogue.h"
 #include "Operator.h"
+#include "StepLimits.h"
 #include "StepRecord.h"
 #include "StepTable.h"
 
@@ -125,11 +126,31 @@ void StepCellDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     const int gridRow = index.row() + 1;
     const int column = index.column();
     const CellEditRules::EditPlan plan = PlanOf(index);
-    const QString text = CellEditRules::StoredText(column, plan.kind, EditorText(editor));
+    const QString typed = EditorText(editor);
+    if (plan.kind == CellEditRules::EditorKind::TextBox &&
+        !IsNumberEntry(typed, column == StepColumn::DwellTime)) {
+        RefuseText(gridRow, column);
+        return;
+    }
+    const QString old = m_table.Cell(gridRow, column);
+    const QString text = CellEditRules::StoredText(column, plan.kind, typed);
     m_table.SetCell(gridRow, column, text);
     if (column == StepColumn::ActionMode) {
-        CellEditRules::TidyRowForAction(m_table, gridRow, text);
+        CellEditRules::TidyRowForAction(m_table, gridRow, old, text);
     }
+}
+
+void StepCellDelegate::RefuseText(int gridRow, int column) const {
+    // The message takes the focus from the editor, whose commit lands here
+    // again; the cell keeps its text and the operator hears of it once.
+    if (m_refusing) {
+        return;
+    }
+    m_refusing = true;
+    const QString action = m_table.Cell(gridRow, StepColumn::ActionMode);
+    m_operator.ShowMessage(
+        QStringLiteral("%1 must be a number.").arg(CellEditRules::QuantityName(action, column)));
+    m_refusing = false;
 }
 
 void StepCellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {

@@ -47,6 +47,8 @@ class StepCellDelegate : public QStyledItemDelegate {
     QWidget* CreateSelector(QWidget* parent, const CellEditRules::EditPlan& plan) const;
     QWidget* CreateTextBox(QWidget* parent, const CellEditRules::EditPlan& plan) const;
     void RefuseParallelCv(QComboBox* modeSelector) const;
+    // Text that is no number stays out of the cell, with a message naming it.
+    void RefuseText(int gridRow, int column) const;
     void CommitEditor(QWidget* editor);
 
     StepTable& m_table;
@@ -56,4 +58,5 @@ class StepCellDelegate : public QStyledItemDelegate {
     int m_channelsInUse = 1;
     mutable QPointer<QWidget> m_openEditor;
     mutable CellEditRules::EditPlan m_openPlan;
+    mutable bool m_refusing = false;
 };

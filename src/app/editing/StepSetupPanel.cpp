@@ -10,23 +10,18 @@
 
 #include "ActionCatalogue.h"
 #include "EntryForm.h"
-#include "NumberText.h"
 #include "Operator.h"
-#include "StepEntryMap.h"
+#include "StepEntryFrames.h"
+#include "StepLimits.h"
 #include "StepRecord.h"
 #include "StepTable.h"
+
+using namespace StepEntryMap;
 
 namespace {
 const QString kTooManySteps = QStringLiteral("Test Step too much, Please check it.");
 const QString kParallelCvMessage = QStringLiteral("並聯不可使用CV模式, 請重新選擇模式");
 const QString kGotoPlaceholder = QStringLiteral("GotoCombo");
-const QString kSeconds = QStringLiteral("Seconds");
-
-// Selects `text` in a fixed list; a text the list does not hold selects
-// nothing, so the selector shows empty.
-void SelectInList(QComboBox* combo, const QString& text) {
-    combo->setCurrentIndex(combo->findText(text));
-}
 }  // namespace
 
 StepSetupPanel::StepSetupPanel(StepTable& table, Operator& op, QWidget* parent)
@@ -43,7 +38,9 @@ StepSetupPanel::StepSetupPanel(StepTable& table, Operator& op, QWidget* parent)
     actionRow->addWidget(m_actionSelector, 1);
     layout->addLayout(actionRow);
 
-    BuildFrames(layout);
+    auto* framesLayout = new QVBoxLayout;
+    layout->addLayout(framesLayout);
+    m_entries = new StepEntryFrames(this, framesLayout, op);
 
     auto* buttons = new QHBoxLayout;
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -56,6 +53,7 @@ StepSetupPanel::StepSetupPanel(StepTable& table, Operator& op, QWidget* parent)
     layout->addLayout(buttons);
     layout->addStretch(1);
 
+    ConnectModeSelectors();
     connect(m_actionSelector, &QComboBox::currentTextChanged, this,
             &StepSetupPanel::OnActionChanged);
     connect(ok, &QPushButton::clicked, this, &StepSetupPanel::Commit);
@@ -66,163 +64,32 @@ StepSetupPanel::StepSetupPanel(StepTable& table, Operator& op, QWidget* parent)
     hide();
 }
 
-EntryForm* StepSetupPanel::AddFrame(const QString& name, const QString& caption) {
-    auto* frame = new EntryForm(name, caption, this);
-    m_frames.insert(name, frame);
-    m_framesLayout->addWidget(frame);
-    return frame;
+EntryForm* StepSetupPanel::FormOf(const Entry& entry) const {
+    return static_cast<EntryForm*>(m_entries->Widget(entry)->parentWidget());
 }
 
-QLineEdit* StepSetupPanel::TimeEntry(QLineEdit* box) {
-    m_timeEntries.push_back(box);
-    connect(box, &QLineEdit::editingFinished, box,
-            [box] { box->setText(MinutesSecondsToSeconds(box->text())); });
-    return box;
+QComboBox* StepSetupPanel::Selector(const Entry& entry) const {
+    return m_entries->Selector(entry);
 }
 
-QLineEdit* StepSetupPanel::ClampedEntry(QLineEdit* box, const EntryRange& range) {
-    m_clampedEntries.push_back({box, range});
-    connect(box, &QLineEdit::editingFinished, box,
-            [box, range] { box->setText(ClampEntry(box->text(), range)); });
-    return box;
+QLabel* StepSetupPanel::NamedUnitOf(const Entry& entry, const char* name) const {
+    QLabel* unit = FormOf(entry)->UnitOf(m_entries->Widget(entry));
+    unit->setObjectName(QString::fromLatin1(name));
+    return unit;
 }
 
-void StepSetupPanel::BuildFrames(QVBoxLayout* layout) {
-    m_framesLayout = new QVBoxLayout;
-    layout->addLayout(m_framesLayout);
-    BuildDisChargeFrames();
-    BuildChargeFrames();
-    BuildInternalResistanceFrames();
-    BuildPulseAndLoopFrames();
-    BuildRampFrames();
-    for (EntryForm* frame : std::as_const(m_frames)) {
-        for (QWidget* entry : frame->findChildren<QWidget*>()) {
-            if (qobject_cast<QLineEdit*>(entry) || qobject_cast<QComboBox*>(entry)) {
-                if (!entry->objectName().isEmpty()) {
-                    m_entries.insert(entry->objectName(), entry);
-                }
-            }
-        }
-    }
-}
-
-void StepSetupPanel::BuildDisChargeFrames() {
-    EntryForm* f = AddFrame(QStringLiteral("DisChargeFrame"), QStringLiteral("DisCharge Setup"));
-    m_disChargeMode = f->AddSelector(QStringLiteral("DisCharge Mode :"),
-                                     QStringLiteral("DisChargeModeCombo"), LoadMode::Basic());
-    QLineEdit* current = f->AddBox(QStringLiteral("DisCharge Current :"),
-                                   QStringLiteral("DisChargeCurrentText"), "0", "A");
-    m_disChargeUnit = f->UnitOf(current);
-    m_disChargeUnit->setObjectName(QStringLiteral("DisChargeUnitLabel"));
-    TimeEntry(f->AddBox(QStringLiteral("Stop Time :"), QStringLiteral("DisChargeStopTimeText"), "0",
-                        kSeconds));
-    f->AddBox("Stop Voltage :", "DisChargeStopVoltageText", "0", "V");
-    f->AddBox("Stable Time :", "DisChargeStableTimeText", "1", kSeconds);
-    f->AddBox("Stop Ah :", "DisChargeStopAHText", "1", "Ah");
-    f->AddBox("Meas Time :", "DisChargeMeasTimeText", "1", kSeconds);
-    f->AddGotoSelector("Go To :", "DisChargeGotoCombo");
-    connect(m_disChargeMode, &QComboBox::currentTextChanged, this,
+void StepSetupPanel::ConnectModeSelectors() {
+    m_disChargeUnit = NamedUnitOf(kDisChargeCurrent, "DisChargeUnitLabel");
+    QLabel* rampOffUnit = NamedUnitOf(kRampOffValue, "RampOffUnitLabel");
+    QLabel* rampOnUnit = NamedUnitOf(kRampOnValue, "RampOnUnitLabel");
+    NamedUnitOf(kLoadValue, "LoadLevelUnitLabel");
+    connect(Selector(kDisChargeMode), &QComboBox::currentTextChanged, this,
             &StepSetupPanel::OnDisChargeModeChanged);
-
-    EntryForm* s = AddFrame(QStringLiteral("SuspendFrame"), QStringLiteral("Suspend Setup"));
-    TimeEntry(s->AddBox("Suspend Time :", "SuspendTimeText", "1", kSeconds));
-    s->AddBox("Stop Voltage :", "SuspendStopVoltageText", "0", "V");
-    s->AddBox("Meas Time :", "SuspendMeasTimeText", "1", kSeconds);
-    s->AddGotoSelector("Go To :", "SuspendGotoCombo");
-}
-
-void StepSetupPanel::BuildChargeFrames() {
-    EntryForm* c = AddFrame(QStringLiteral("ChargeFrame"), QStringLiteral("Charge Setup"));
-    c->AddBox("Charge Voltage :", "ChargeVoltageText", "0", "V");
-    c->AddBox("Charge Current :", "ChargeCurrentText", "0", "A");
-    TimeEntry(c->AddBox("Stop Time :", "ChargeStopTimeText", "0", kSeconds));
-    c->AddBox("Stop Current :", "ChargeStopCurrentText", "0", "A");
-    c->AddBox("Stable Time :", "ChargeStableTimeText", "1", kSeconds);
-    c->AddBox("Stop AH :", "ChargeStopAHText", "1", "AH");
-    c->AddBox("Meas Time :", "ChargeMeasTimeText", "1", kSeconds);
-    c->AddGotoSelector("Go To :", "ChargeGotoCombo");
-
-    EntryForm* p = AddFrame(QStringLiteral("CPChargeFrame"), QStringLiteral("CP-Charge Setup"));
-    p->AddBox("Charge Power :", "CPChargePowerText", "0", "W");
-    p->AddBox("Max Voltage :", "CPChargeCurrentText", "0", "V");
-    TimeEntry(p->AddBox("Stop Time :", "CPChargeStopTimeText", "0", kSeconds));
-    p->AddBox("Stop Current :", "CPChargeStopCurrentText", "0", "A");
-    p->AddBox("Stable Time :", "CPChargeStableTimeText", "1", kSeconds);
-    p->AddBox("Stop AH :", "CPChargeStopAHText", "1", "AH");
-    p->AddBox("Meas Time :", "CPChargeMeasTimeText", "1", kSeconds);
-}
-
-void StepSetupPanel::BuildInternalResistanceFrames() {
-    EntryForm* a = AddFrame(QStringLiteral("ACIRFrame"), QStringLiteral("ACIR Setup"));
-    a->AddSelector("ACIR Load Mode :", "ACIRModeCombo", LoadMode::Basic());
-    a->AddBox("ACIR Current :", "ACIRCurrentText", "0", "A");
-    a->AddBox("Frequency :", "ACIRFrequencyText", "0", "KHz");
-    a->AddBox("ACIR Rise/Fall :", "ACIRRiseFallText", "0", "mA/us");
-    a->AddBox("Stable Time :", "ACIRStableTimeText", "1", kSeconds);
-    a->AddBox("Stop AH :", "ACIRStopAHText", "1", "AH");
-    a->AddBox("Meas Time :", "ACIRMeasTimeText", "1", kSeconds);
-
-    for (const QString& level : {QStringLiteral("Low"), QStringLiteral("High")}) {
-        const QString prefix = QStringLiteral("DCIR") + level;
-        EntryForm* d = AddFrame(prefix + "Frame", QStringLiteral("DCIR %1 Setup").arg(level));
-        d->AddSelector(QStringLiteral("DCIR %1 Mode :").arg(level), prefix + "ModeCombo",
-                       LoadMode::Basic());
-        d->AddBox(QStringLiteral("DCIR %1 Current :").arg(level), prefix + "CurrentText", "0", "A");
-        TimeEntry(d->AddBox("Stop Time :", prefix + "StopTimeText", "0", kSeconds));
-        d->AddBox("Stop Voltage :", prefix + "StopVoltageText", "0", "V");
-        d->AddBox("Stable Time :", prefix + "StableTimeText", "1", kSeconds);
-        d->AddBox("Stop AH :", prefix + "StopAHText", "1", "AH");
-        d->AddBox("Meas Time :", prefix + "MeasTimeText", "1", kSeconds);
-    }
-}
-
-void StepSetupPanel::BuildPulseAndLoopFrames() {
-    EntryForm* p = AddFrame(QStringLiteral("PlusLoadFrame"), QStringLiteral("PlusLoad Setup"));
-    p->AddBox("High Current :", "PlusLoadHighCurrentText", "0", "A");
-    p->AddBox("Low Current :", "PlusLoadLowCurrentText", "0", "A");
-    ClampedEntry(p->AddBox("T-High :", "PlusLoadTHighText", "0", "mS"), kPulseTimeRange);
-    ClampedEntry(p->AddBox("T-Low :", "PlusLoadTLowText", "0", "mS"), kPulseTimeRange);
-    p->AddBox("Stop Voltage :", "PlusLoadStopVoltageText", "1", "V");
-    ClampedEntry(p->AddBox("Cycle Count :", "PlusLoadCycleCountText", "1"), kCycleCountRange);
-    p->AddBox("Setup Time :", "PlusLoadStartTimeText", "10", "mS");
-    p->AddGotoSelector("Go To :", "PlusLoadGotoCombo");
-
-    EntryForm* f = AddFrame(QStringLiteral("ForFrame"), QStringLiteral("FOR Setup"));
-    f->AddBox("Times :", "ForTimesText", "1");
-    AddFrame(QStringLiteral("LoopFrame"), QStringLiteral("LOOP Setup"));
-}
-
-void StepSetupPanel::BuildRampFrames() {
-    EntryForm* off = AddFrame(QStringLiteral("RampOffFrame"), QStringLiteral("RAMP OFF Setup"));
-    QComboBox* offMode = off->AddSelector("DisCharge Mode :", "RampOffCombo", LoadMode::Basic());
-    QLineEdit* offValue = off->AddBox("DisCharge Value :", "RampOffCurrentText", "0", "A");
-    TimeEntry(off->AddBox("DisCharge Time :", "RampOffStopTimeText", "0", kSeconds));
-    off->AddBox("Measure Time :", "RampOffMeasTimeText", "1", kSeconds);
-    QLabel* offUnit = off->UnitOf(offValue);
-    offUnit->setObjectName(QStringLiteral("RampOffUnitLabel"));
-    connect(offMode, &QComboBox::currentTextChanged, this,
-            [this, offMode, offUnit] { FollowModeUnit(offMode, offUnit, false); });
-
-    EntryForm* on = AddFrame(QStringLiteral("RampOnFrame"), QStringLiteral("RAMP ON Setup"));
-    m_sharedFrame = on;
-    m_rampOnMode = on->AddSelector("DisCharge Mode :", "RampOnCombo", LoadMode::Basic());
-    m_loadLevelMode = on->AddSelectorBeside(m_rampOnMode, "cmbLoadLevel", LoadMode::LoadLevel());
-    m_loadLevelMode->setEditable(true);
-    m_loadLevelMode->setInsertPolicy(QComboBox::NoInsert);
-    m_loadLevelMode->setEditText(Action::kLoadLevel);
-    m_rampOnValue = on->AddBox("DisCharge Value :", "RampOnCurrentText", "0", "A");
-    m_loadValue = on->AddBoxBeside(m_rampOnValue, "txtLoadValue", "0", "A");
-    m_sharedTime = TimeEntry(on->AddBox("DisCharge Time :", "RampOnStopTimeText", "0", kSeconds));
-    m_sharedMeasure = on->AddBox("Measure Time :", "RampOnMeasTimeText", "1", kSeconds);
-    m_frequency = on->AddBox("Frequency(Hz) : ", "txtFrequency", "60", "Hz");
-    m_crestFactor = on->AddBox("CF : ", "txtCFValue", "1.4");
-    m_powerFactor = on->AddBox("PF : ", "txtPFValue", "1");
-    QLabel* rampOnUnit = on->UnitOf(m_rampOnValue);
-    rampOnUnit->setObjectName(QStringLiteral("RampOnUnitLabel"));
-    on->UnitOf(m_loadValue)->setObjectName(QStringLiteral("LoadLevelUnitLabel"));
-    connect(m_rampOnMode, &QComboBox::currentTextChanged, this,
-            [this, rampOnUnit] { FollowModeUnit(m_rampOnMode, rampOnUnit, false); });
-    connect(m_loadLevelMode, &QComboBox::currentTextChanged, this,
+    connect(Selector(kRampOffMode), &QComboBox::currentTextChanged, this,
+            [this, rampOffUnit] { FollowModeUnit(Selector(kRampOffMode), rampOffUnit, false); });
+    connect(Selector(kRampOnMode), &QComboBox::currentTextChanged, this,
+            [this, rampOnUnit] { FollowModeUnit(Selector(kRampOnMode), rampOnUnit, false); });
+    connect(Selector(kLoadLevelMode), &QComboBox::currentTextChanged, this,
             &StepSetupPanel::OnLoadLevelModeChanged);
 }
 
@@ -243,21 +110,26 @@ void StepSetupPanel::SetLanMode(bool lanMode) {
 }
 
 void StepSetupPanel::ShowSharedVariant(bool loadLevel) {
-    m_sharedFrame->setTitle(loadLevel ? QStringLiteral("Load Level Setup")
-                                      : QStringLiteral("RAMP ON Setup"));
-    m_sharedFrame->LabelOf(m_rampOnMode)
-        ->setText(loadLevel ? QStringLiteral("Load Mode :") : QStringLiteral("DisCharge Mode :"));
-    m_sharedFrame->LabelOf(m_rampOnValue)
-        ->setText(loadLevel ? QStringLiteral("Load Value :") : QStringLiteral("DisCharge Value :"));
-    m_sharedFrame->LabelOf(m_sharedTime)
-        ->setText(loadLevel ? QStringLiteral("Dwell Time :") : QStringLiteral("DisCharge Time :"));
-    m_sharedFrame->SetEntryVisible(m_rampOnMode, !loadLevel);
-    m_sharedFrame->SetEntryVisible(m_rampOnValue, !loadLevel);
-    m_sharedFrame->SetEntryVisible(m_loadLevelMode, loadLevel);
-    m_sharedFrame->SetEntryVisible(m_loadValue, loadLevel);
-    for (QLineEdit* box : {m_frequency, m_crestFactor, m_powerFactor}) {
-        m_sharedFrame->SetEntryVisible(box, loadLevel);
-        m_sharedFrame->LabelOf(box)->setVisible(loadLevel);
+    EntryForm* shared = FormOf(kRampOnMode);
+    const auto label = [&](const Entry& entry, const char* levelText) {
+        FormOf(entry)
+            ->LabelOf(m_entries->Widget(entry))
+            ->setText(QString::fromLatin1(loadLevel ? levelText : entry.label));
+    };
+    shared->setTitle(loadLevel ? QStringLiteral("Load Level Setup")
+                               : QStringLiteral("RAMP ON Setup"));
+    label(kRampOnMode, "Load Mode :");
+    label(kRampOnValue, "Load Value :");
+    label(kSharedTime, "Dwell Time :");
+    for (const Entry* entry : {&kRampOnMode, &kRampOnValue}) {
+        shared->SetEntryVisible(m_entries->Widget(*entry), !loadLevel);
+    }
+    for (const Entry* entry : {&kLoadLevelMode, &kLoadValue}) {
+        shared->SetEntryVisible(m_entries->Widget(*entry), loadLevel);
+    }
+    for (const Entry* entry : {&kFrequency, &kCrestFactor, &kPowerFactor}) {
+        shared->SetEntryVisible(m_entries->Widget(*entry), loadLevel);
+        shared->LabelOf(m_entries->Widget(*entry))->setVisible(loadLevel);
     }
 }
 
@@ -276,43 +148,36 @@ void StepSetupPanel::SelectAction(const QString& action) {
 }
 
 void StepSetupPanel::OnActionChanged(const QString& action) {
-    const QString shown = StepEntryMap::FrameOf(action);
-    for (auto it = m_frames.cbegin(); it != m_frames.cend(); ++it) {
-        it.value()->setVisible(it.key() == shown);
-    }
+    m_entries->ShowFrameOf(action);
     PresetEntriesFor(action);
 }
 
 void StepSetupPanel::PresetEntriesFor(const QString& action) {
-    auto firstTarget = [this](const char* name) {
-        qobject_cast<QComboBox*>(m_entries.value(QString::fromLatin1(name)))->setCurrentIndex(0);
-    };
     if (action == Action::kLoadLevel) {
         ShowSharedVariant(true);
-        const QString mode = m_loadLevelMode->currentText();
-        if (mode == Action::kLoadLevel || mode.isEmpty()) {
-            m_loadLevelMode->setCurrentIndex(0);
-            m_loadLevelMode->setEditText(LoadMode::kCC);
+        QComboBox* mode = Selector(kLoadLevelMode);
+        if (mode->currentText() == Action::kLoadLevel || mode->currentText().isEmpty()) {
+            mode->setCurrentIndex(0);
+            mode->setEditText(LoadMode::kCC);
         }
     } else if (action == Action::kRampOn) {
         ShowSharedVariant(false);
-        m_rampOnMode->setCurrentIndex(0);
+        Selector(kRampOnMode)->setCurrentIndex(0);
     } else if (action == Action::kRampOff) {
-        qobject_cast<QComboBox*>(m_entries.value(QStringLiteral("RampOffCombo")))
-            ->setCurrentIndex(0);
+        Selector(kRampOffMode)->setCurrentIndex(0);
     } else if (action == Action::kSuspend) {
-        firstTarget("SuspendGotoCombo");
+        Selector(kSuspendGoto)->setCurrentIndex(0);
     } else if (action == Action::kDisCharge || action == Action::kOverDisCharge) {
-        if (m_disChargeMode->currentText().isEmpty()) {
-            m_disChargeMode->setCurrentIndex(0);
+        if (Selector(kDisChargeMode)->currentText().isEmpty()) {
+            Selector(kDisChargeMode)->setCurrentIndex(0);
         }
-        firstTarget("DisChargeGotoCombo");
+        Selector(kDisChargeGoto)->setCurrentIndex(0);
     } else if (action == Action::kCharge) {
-        firstTarget("ChargeGotoCombo");
+        Selector(kChargeGoto)->setCurrentIndex(0);
     } else if (action == Action::kPlusLoad) {
         // The placeholder is no target: committed, it would make a failed
         // pulse repeat its step for ever.
-        auto* target = qobject_cast<QComboBox*>(m_entries.value("PlusLoadGotoCombo"));
+        QComboBox* target = Selector(kPlusLoadGoto);
         if (target->currentText() == kGotoPlaceholder || target->currentText().isEmpty()) {
             target->setCurrentIndex(0);
         }
@@ -327,45 +192,22 @@ void StepSetupPanel::FollowModeUnit(QComboBox* selector, QLabel* unit, bool load
 }
 
 void StepSetupPanel::OnDisChargeModeChanged(const QString& mode) {
+    QComboBox* selector = Selector(kDisChargeMode);
     if (mode == LoadMode::kCV && m_channelsInUse >= 2) {
-        SelectInList(m_disChargeMode, LoadMode::kCC);
+        selector->setCurrentIndex(selector->findText(LoadMode::kCC));
         m_operator.ShowMessage(kParallelCvMessage);
         return;
     }
-    FollowModeUnit(m_disChargeMode, m_disChargeUnit, false);
+    FollowModeUnit(selector, m_disChargeUnit, false);
 }
 
 void StepSetupPanel::OnLoadLevelModeChanged(const QString& mode) {
-    FollowModeUnit(m_loadLevelMode, m_sharedFrame->UnitOf(m_loadValue), true);
+    FollowModeUnit(Selector(kLoadLevelMode),
+                   FormOf(kLoadValue)->UnitOf(m_entries->Widget(kLoadValue)), true);
     // Crest and power factor only shape a constant-current load.
     const bool currentMode = mode == LoadMode::kCC;
-    m_crestFactor->setEnabled(currentMode);
-    m_powerFactor->setEnabled(currentMode);
-}
-
-QString StepSetupPanel::EntryText(const QString& name) const {
-    QWidget* entry = m_entries.value(name);
-    if (auto* box = qobject_cast<QLineEdit*>(entry)) {
-        return box->text();
-    }
-    if (auto* combo = qobject_cast<QComboBox*>(entry)) {
-        return combo->currentText();
-    }
-    return QString();
-}
-
-void StepSetupPanel::SetEntryText(const QString& name, const QString& text) {
-    QWidget* entry = m_entries.value(name);
-    if (auto* box = qobject_cast<QLineEdit*>(entry)) {
-        box->setText(text);
-    } else if (auto* combo = qobject_cast<QComboBox*>(entry)) {
-        if (combo->isEditable()) {
-            combo->setCurrentIndex(combo->findText(text));
-            combo->setEditText(text);
-        } else {
-            SelectInList(combo, text);
-        }
-    }
+    m_entries->Widget(kCrestFactor)->setEnabled(currentMode);
+    m_entries->Widget(kPowerFactor)->setEnabled(currentMode);
 }
 
 void StepSetupPanel::Open(EditMode mode, int gridRow, const QString& caption) {
@@ -417,7 +259,7 @@ void StepSetupPanel::OpenForModify(int gridRow) {
         SelectAction(Action::kLoadLevel);
     } else {
         SelectAction(action);
-        ReadEntries(gridRow, action);
+        m_entries->ReadColumns(m_table, gridRow, action);
     }
     m_actionSelector->setFocus();
 }
@@ -428,10 +270,9 @@ void StepSetupPanel::Cancel() {
 
 bool StepSetupPanel::Commit() {
     const QString action = m_actionSelector->currentText();
-    if (!m_open || action.isEmpty()) {
+    if (!m_open || action.isEmpty() || !m_entries->AcceptTypedEntries(action)) {
         return false;
     }
-    ApplyEntryCorrections();
     if (action == Action::kLoadLevel && !PassesLoadLevelCheck()) {
         return false;
     }
@@ -451,81 +292,33 @@ bool StepSetupPanel::Commit() {
         m_table.InsertStep(row);
     }
     m_table.SetCell(row, StepColumn::ActionMode, action);
-    WriteEntries(row, action);
+    m_entries->WriteColumns(m_table, row, action);
     Close();
     emit committed(row);
     return true;
 }
 
-void StepSetupPanel::ApplyEntryCorrections() {
-    // The boxes correct themselves when left; a commit by keyboard may come
-    // before that.
-    for (QLineEdit* box : std::as_const(m_timeEntries)) {
-        box->setText(MinutesSecondsToSeconds(box->text()));
-    }
-    for (const auto& [box, range] : std::as_const(m_clampedEntries)) {
-        box->setText(ClampEntry(box->text(), range));
-    }
-}
-
 bool StepSetupPanel::PassesLoadLevelCheck() {
-    const LoadLevelEntries entries{m_loadLevelMode->currentText(), m_loadValue->text(),
-                                   m_sharedTime->text(), m_sharedMeasure->text(),
-                                   m_frequency->text()};
+    const LoadLevelEntries entries{m_entries->Text(kLoadLevelMode), m_entries->Text(kLoadValue),
+                                   m_entries->Text(kSharedTime), m_entries->Text(kSharedMeasure),
+                                   m_entries->Text(kFrequency)};
     const LoadLevelCheck check = CheckLoadLevel(entries);
-    m_loadValue->setText(check.corrected.loadValue);
-    m_sharedTime->setText(check.corrected.dwellTime);
-    m_sharedMeasure->setText(check.corrected.measureTime);
-    m_frequency->setText(check.corrected.frequency);
+    m_entries->SetText(kLoadValue, check.corrected.loadValue);
+    m_entries->SetText(kSharedTime, check.corrected.dwellTime);
+    m_entries->SetText(kSharedMeasure, check.corrected.measureTime);
+    m_entries->SetText(kFrequency, check.corrected.frequency);
     for (const QString& message : check.messages) {
         m_operator.ShowMessage(message, kLoadLevelWarningTitle);
     }
+    QLineEdit* focus = nullptr;
     if (check.focus == LoadLevelFocus::LoadValue) {
-        m_loadValue->setFocus();
-        m_loadValue->selectAll();
+        focus = m_entries->Box(kLoadValue);
     } else if (check.focus == LoadLevelFocus::DwellTime) {
-        m_sharedTime->setFocus();
-        m_sharedTime->selectAll();
+        focus = m_entries->Box(kSharedTime);
+    }
+    if (focus != nullptr) {
+        focus->setFocus();
+        focus->selectAll();
     }
     return check.valid;
-}
-
-void StepSetupPanel::WriteEntries(int gridRow, const QString& action) {
-    const StepEntryMap::ActionEntries* entries = StepEntryMap::EntriesOf(action);
-    if (entries == nullptr) {
-        return;
-    }
-    for (int i = 0; i < StepEntryMap::kColumnCount; ++i) {
-        const StepEntryMap::ColumnEntry& entry = (*entries)[i];
-        const int column = StepEntryMap::kFirstColumn + i;
-        switch (entry.source) {
-            case StepEntryMap::Source::Untouched:
-                break;
-            case StepEntryMap::Source::Empty:
-                m_table.SetCell(gridRow, column, QString());
-                break;
-            case StepEntryMap::Source::Text:
-                m_table.SetCell(gridRow, column, EntryText(QString::fromLatin1(entry.entry)));
-                break;
-            case StepEntryMap::Source::Number:
-                m_table.SetCell(
-                    gridRow, column,
-                    NumberText(EntryValue(EntryText(QString::fromLatin1(entry.entry)))));
-                break;
-        }
-    }
-}
-
-void StepSetupPanel::ReadEntries(int gridRow, const QString& action) {
-    const StepEntryMap::ActionEntries* entries = StepEntryMap::EntriesOf(action);
-    if (entries == nullptr) {
-        return;
-    }
-    for (int i = 0; i < StepEntryMap::kColumnCount; ++i) {
-        const StepEntryMap::ColumnEntry& entry = (*entries)[i];
-        if (entry.entry != nullptr) {
-            SetEntryText(QString::fromLatin1(entry.entry),
-                         m_table.Cell(gridRow, StepEntryMap::kFirstColumn + i));
-        }
-    }
 }

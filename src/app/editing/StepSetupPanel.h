@@ -1,18 +1,14 @@
 #pragma once
 
 #include <QGroupBox>
-#include <QHash>
-#include <QVector>
 
-#include "StepLimits.h"
+#include "StepEntryMap.h"
 
 class EntryForm;
 class Operator;
 class QComboBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
-class QVBoxLayout;
+class StepEntryFrames;
 class StepTable;
 
 // The step setup panel "SetStepFrame": one step composed in the entry frame of
@@ -23,8 +19,6 @@ class StepSetupPanel : public QGroupBox {
     Q_OBJECT
 
   public:
-    enum class EditMode { Add = 0, Insert = 1, Modify = 2 };
-
     StepSetupPanel(StepTable& table, Operator& op, QWidget* parent = nullptr);
 
     void SetActionNames(const QStringList& names);
@@ -39,13 +33,10 @@ class StepSetupPanel : public QGroupBox {
     // Loads step `gridRow` into the entries of its action.
     void OpenForModify(int gridRow);
     bool IsOpen() const { return m_open; }
-    EditMode StepEditMode() const { return m_editMode; }
     int StepEditRow() const { return m_editRow; }
 
     // Selects `action` and shows its entry frame, presetting some entries.
     void SelectAction(const QString& action);
-    QString EntryText(const QString& name) const;
-    void SetEntryText(const QString& name, const QString& text);
 
     // OK: checks the entries and writes the step; false when the panel stays
     // open because an entry or the table size refused the step.
@@ -57,15 +48,12 @@ class StepSetupPanel : public QGroupBox {
     void committed(int gridRow);
 
   private:
-    void BuildFrames(QVBoxLayout* layout);
-    void BuildDisChargeFrames();
-    void BuildChargeFrames();
-    void BuildInternalResistanceFrames();
-    void BuildPulseAndLoopFrames();
-    void BuildRampFrames();
-    EntryForm* AddFrame(const QString& name, const QString& caption);
-    QLineEdit* TimeEntry(QLineEdit* box);
-    QLineEdit* ClampedEntry(QLineEdit* box, const EntryRange& range);
+    enum class EditMode { Add, Insert, Modify };
+
+    EntryForm* FormOf(const StepEntryMap::Entry& entry) const;
+    QComboBox* Selector(const StepEntryMap::Entry& entry) const;
+    QLabel* NamedUnitOf(const StepEntryMap::Entry& entry, const char* name) const;
+    void ConnectModeSelectors();
 
     void OnActionChanged(const QString& action);
     void PresetEntriesFor(const QString& action);
@@ -76,32 +64,13 @@ class StepSetupPanel : public QGroupBox {
 
     void Open(EditMode mode, int gridRow, const QString& caption);
     void Close();
-    void ApplyEntryCorrections();
     bool PassesLoadLevelCheck();
-    void WriteEntries(int gridRow, const QString& action);
-    void ReadEntries(int gridRow, const QString& action);
 
     StepTable& m_table;
     Operator& m_operator;
     QComboBox* m_actionSelector = nullptr;
-    QVBoxLayout* m_framesLayout = nullptr;
-    QHash<QString, EntryForm*> m_frames;
-    QHash<QString, QWidget*> m_entries;
-    QVector<QLineEdit*> m_timeEntries;
-    QVector<QPair<QLineEdit*, EntryRange>> m_clampedEntries;
-
-    EntryForm* m_sharedFrame = nullptr;
-    QComboBox* m_disChargeMode = nullptr;
+    StepEntryFrames* m_entries = nullptr;
     QLabel* m_disChargeUnit = nullptr;
-    QComboBox* m_rampOnMode = nullptr;
-    QLineEdit* m_rampOnValue = nullptr;
-    QComboBox* m_loadLevelMode = nullptr;
-    QLineEdit* m_loadValue = nullptr;
-    QLineEdit* m_sharedTime = nullptr;
-    QLineEdit* m_sharedMeasure = nullptr;
-    QLineEdit* m_frequency = nullptr;
-    QLineEdit* m_crestFactor = nullptr;
-    QLineEdit* m_powerFactor = nullptr;
 
     EditMode m_editMode = EditMode::Add;
     int m_editRow = 0;
