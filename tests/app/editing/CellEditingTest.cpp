@@ -98,14 +98,7 @@ TEST_F(CellEditingTest, ChangingTheActionTidiesTheRow) {
     SetSteps({{"DisCharge", "CV", "10", "60", "2.5", "1", "1", "1", "NextStep"},
               {"DisCharge", "", "10"},
               {"CP-Charge", "100W", "4.2", "60", "1"}});
-    const auto changeAction = [this](int row, const QString& action) {
-        ClickCell(row, 1);
-        auto* combo = qobject_cast<QComboBox*>(CellEditor());
-        ASSERT_NE(combo, nullptr);
-        combo->setCurrentIndex(combo->findText(action));
-        ClickCell(row, 0);
-        ASSERT_EQ(CellEditor(), nullptr);
-    };
+    const auto changeAction = [this](int row, const QString& action) { ChangeAction(row, action); };
     changeAction(1, "OverDisCharge");
     EXPECT_EQ(m_table.Cell(1, 2), "CV");
     changeAction(2, "OverDisCharge");
@@ -117,6 +110,32 @@ TEST_F(CellEditingTest, ChangingTheActionTidiesTheRow) {
               (QStringList{"LOOP", "", "", "", "", "", "1", "1", "NextStep", "", "", ""}));
     changeAction(2, "Suspend");
     EXPECT_EQ(RowCells(2).mid(0, 6), (QStringList{"Suspend", "", "", "", "", ""}));
+}
+
+TEST_F(CellEditingTest, OnlyARealActionChangeTidiesAndAStopVoltageBothShareIsKept) {
+    const QStringList rest{"Suspend", "", "", "60", "3.1", "", "", "1", "NextStep", "", "", ""};
+    SetSteps({rest,
+              {"DisCharge", "CC", "10", "60", "2.5", "1", "1", "1", "NextStep"},
+              {"PlusLoad", "20", "2", "500", "250", "1", "5", "10", "NextStep"},
+              {"DCIRLow", "CC", "10", "10", "3.0", "1", "0", "1"}});
+    // Opening the selector and leaving it is no change.
+    ClickCell(1, 1);
+    ASSERT_NE(CellEditor(), nullptr);
+    ClickCell(2, 0);
+    EXPECT_EQ(CellEditor(), nullptr);
+    EXPECT_EQ(RowCells(1), rest);
+
+    // "Loop Times" is the stop voltage of a discharge, a DCIR step and a rest.
+    ChangeAction(2, "Suspend");
+    EXPECT_EQ(RowCells(2),
+              (QStringList{"Suspend", "", "", "60", "2.5", "", "1", "1", "NextStep", "", "", ""}));
+    ChangeAction(4, "Suspend");
+    EXPECT_EQ(m_table.Cell(4, StepColumn::LoopTimes), "3.0");
+    ChangeAction(1, "DisCharge");
+    EXPECT_EQ(RowCells(1).mid(0, 5), (QStringList{"DisCharge", "CC", "", "60", "3.1"}));
+    // A pulse's low time is no stop voltage.
+    ChangeAction(3, "Suspend");
+    EXPECT_EQ(m_table.Cell(3, StepColumn::LoopTimes), "");
 }
 
 TEST_F(CellEditingTest, ModeSelectorRefusesParallelCv) {

@@ -100,6 +100,15 @@ void EditorFixture::Enter(const QString& name, const QString& text) {
     }
 }
 
+void EditorFixture::ChangeAction(int gridRow, const QString& action) {
+    ClickCell(gridRow, 1);
+    auto* combo = qobject_cast<QComboBox*>(CellEditor());
+    ASSERT_NE(combo, nullptr);
+    combo->setCurrentIndex(combo->findText(action));
+    ClickCell(gridRow, 0);
+    ASSERT_EQ(CellEditor(), nullptr);
+}
+
 void EditorFixture::TypeIntoCell(const QString& text) {
     auto* box = qobject_cast<QLineEdit*>(CellEditor());
     ASSERT_NE(box, nullptr);

@@ -65,6 +65,8 @@ class EditorFixture : public ::testing::Test {
     }
     // The in-place editor open on the grid, if any.
     QWidget* CellEditor() const { return Grid().CellDelegate().OpenEditor(); }
+    // Opens the action selector of row `gridRow`, picks `action` and leaves.
+    void ChangeAction(int gridRow, const QString& action);
     // Types into the open cell text box and presses Enter.
     void TypeIntoCell(const QString& text);
     // Right-clicks row `gridRow` and clicks `item` ("COPY", "PASTE") in the

@@ -237,6 +237,27 @@ TEST_F(SetupPanelTest, ModeSelectorsSetUnitsAndRefuseParallelCv) {
     EXPECT_TRUE(Find<QLineEdit>("txtPFValue")->isEnabled());
 }
 
+TEST_F(SetupPanelTest, ModifyKeepsAModeItsSelectorDoesNotList) {
+    SetSteps({{"DisCharge", "LINCC", "5", "60", "2.5", "1", "1", "1", "NextStep"},
+              {"RAMP OFF", "cc", "3", "10", "", "", "", "1"},
+              {"DisCharge", "CR", "5", "60", "2.5", "1", "1", "1", "NextStep"}});
+    DoubleClickCell(1, 0);
+    EXPECT_EQ(Find<QComboBox>("DisChargeModeCombo")->currentText(), "LINCC");
+    ClickButton("OKCommand");
+    EXPECT_EQ(m_table.Cell(1, StepColumn::Mode), "LINCC");
+    DoubleClickCell(2, 0);
+    ClickButton("OKCommand");
+    EXPECT_EQ(m_table.Cell(2, StepColumn::Mode), "cc");
+
+    // The odd text stays with its step: the next one finds the four modes.
+    DoubleClickCell(3, 0);
+    auto* modes = Find<QComboBox>("DisChargeModeCombo");
+    EXPECT_EQ(modes->count(), 4);
+    EXPECT_EQ(modes->currentText(), "CR");
+    ClickButton("CancelCommand");
+    EXPECT_TRUE(m_operator.messages.isEmpty());
+}
+
 TEST_F(SetupPanelTest, SharedFrameFollowsTheConnectModeAndTheAction) {
     m_editor->SetLanMode(false);
     auto* frame = Find<QGroupBox>("RampOnFrame");
