@@ -112,6 +112,10 @@ void StepTableEditor::SetEditingEnabled(bool enabled) {
     UpdateControls();
 }
 
+void StepTableEditor::CommitOpenEdits() {
+    m_grid->CommitOpenEditor();
+}
+
 QTableView* StepTableEditor::GridView() const {
     return m_grid;
 }

@@ -39,6 +39,9 @@ class StepTableEditor : public QWidget {
     void SetEditingEnabled(bool enabled);
     bool EditingEnabled() const { return m_editingEnabled; }
 
+    // Writes an open cell editor back into the table.
+    void CommitOpenEdits();
+
     QTableView* GridView() const;
     StepSetupPanel& SetupPanel() const { return *m_panel; }
     StepRowCommands& RowCommands() const { return *m_rowCommands; }

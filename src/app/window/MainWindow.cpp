@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -29,6 +30,8 @@
 
 namespace {
 const QString kCaption = QStringLiteral("ZLD-3300 3-Phase Control Program R1.5");
+// Where the title shows that the table differs from its file.
+const QString kModifiedMark = QStringLiteral("[*]");
 const QString kGeometryKey = QStringLiteral("MainWindow/geometry");
 const QString kStateKey = QStringLiteral("MainWindow/state");
 
@@ -36,6 +39,38 @@ QPushButton* CommandButton(const QString& name, const QString& caption, QWidget*
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     return button;
+}
+
+// Asks `question` with `buttons` (the last one cancels, as Escape does);
+// returns the index of the button pressed.
+int Ask(QWidget* parent, const QString& question, const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Question, QString(), question, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> pressable;
+    for (int i = 0; i < buttons.size(); ++i) {
+        const bool last = i == buttons.size() - 1;
+        pressable << box.addButton(buttons[i],
+                                   last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    }
+    box.setDefaultButton(qobject_cast<QPushButton*>(pressable.last()));
+    box.setEscapeButton(pressable.last());
+    box.exec();
+    const int pressed = pressable.indexOf(box.clickedButton());
+    return pressed < 0 ? buttons.size() - 1 : pressed;
+}
+
+// What the status line says about the load channel 1 reaches.
+QString LoadPlace(const ConnectionRecord& record) {
+    switch (record.ConnectMode) {
+        case ConnectionRecord::kLan:
+            return QStringLiteral("Load on LAN %1:%2").arg(record.IP).arg(record.PORT);
+        case ConnectionRecord::kSerial:
+            return QStringLiteral("Load on RS232/USB COM%1").arg(record.ComPort);
+        case ConnectionRecord::kGpib:
+            return QStringLiteral("Load on GPIB address %1").arg(record.GPIBAddress);
+        default:
+            return QString();
+    }
 }
 
 QGroupBox* Frame(const QString& caption, QWidget* content, QWidget* parent) {
@@ -53,7 +88,7 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
       m_options(options),
       m_binding(new DisplayBinding(station.Views(), this)),
       m_sleepInhibitor(new SleepInhibitor(this)) {
-    setWindowTitle(kCaption);
+    setWindowTitle(kCaption + kModifiedMark);
     setObjectName(QStringLiteral("MainWindow"));
 
     auto* central = new QWidget(this);
@@ -101,6 +136,8 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     ConnectRun();
     ConnectPanel();
     connect(&station, &Station::startedUp, this, &MainWindow::OnStartedUp);
+    connect(&station.Test(), &TestDocument::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(&station.Connection(), &LoadConnection::panelChanged, this, &MainWindow::ShowLoadPlace);
     resize(QSize(1500, 950).boundedTo(screen()->availableGeometry().size()));
     RestoreGeometry();
 }
@@ -197,6 +234,7 @@ void MainWindow::OnStartedUp() {
     m_editor->SetLanMode(settings.lanMode);
     m_editor->SetChannelNumber(settings.channelNumber);
     ApplySessionLoad();
+    ShowLoadPlace();
 }
 
 void MainWindow::UseSessionLoad(const QString& host, quint16 port) {
@@ -220,6 +258,17 @@ void MainWindow::ApplySessionLoad() {
     grid.SetMediumByMode(ConnectionRecord::kLan);
     grid.SetAddress(0, QStringLiteral("%1:%2").arg(host).arg(port));
     grid.SetStatus(0, StatusGridModel::kWait);
+    ShowLoadPlace();
+}
+
+void MainWindow::ShowLoadPlace() {
+    if (m_sessionLoad) {
+        const auto& [host, port] = *m_sessionLoad;
+        m_status->ShowLoadPlace(QStringLiteral("Simulated load on %1:%2").arg(host).arg(port));
+        return;
+    }
+    const LoadConnection& connection = m_station.Connection();
+    m_status->ShowLoadPlace(LoadPlace(connection.Records()[connection.LoadDevice(0)]));
 }
 
 void MainWindow::OpenConnectionPanel() {
@@ -238,6 +287,7 @@ void MainWindow::AcceptConnectionPanel() {
     m_connectionPanel->hide();
     m_station.ConnectOKCommand_Click();
     m_editor->SetLanMode(m_station.Settings().lanMode);
+    ShowLoadPlace();
 }
 
 void MainWindow::PlaceConnectionPanel() {
@@ -257,12 +307,49 @@ void MainWindow::showEvent(QShowEvent* event) {
     }
 }
 
+void MainWindow::CloseWithoutQuestions() {
+    m_closeWithoutQuestions = true;
+    close();
+}
+
+bool MainWindow::MayClose() {
+    if (m_closeWithoutQuestions) {
+        return true;
+    }
+    // A test may have run for days; one stray click must not end it. Its
+    // table cannot be saved mid-run (the run counts cells down) and was
+    // saved when it started.
+    if (m_station.State().Running) {
+        return Ask(this, QStringLiteral("A test is running. Stop it and close?"),
+                   {QStringLiteral("Stop and Close"), QStringLiteral("Cancel")}) == 0;
+    }
+    if (!m_station.Test().IsModified()) {
+        return true;
+    }
+    const QString path = m_station.Test().Path();
+    switch (Ask(this, QStringLiteral("Save changes to %1?").arg(path),
+                {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")})) {
+        case 0:
+            return m_station.SaveTestFileAs(path);
+        case 1:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing is never refused: the run stops and the load is released.
-    event->accept();
     if (m_closed) {
+        event->accept();
         return;
     }
+    m_editor->CommitOpenEdits();
+    if (!MayClose()) {
+        event->ignore();
+        return;
+    }
+    // From here the run stops and the load is released.
+    event->accept();
     m_closed = true;
     StoreGeometry();
     m_sleepInhibitor->Release();

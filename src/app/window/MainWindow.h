@@ -35,10 +35,15 @@ class MainWindow : public QMainWindow {
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Channel 1 talks to the load at host:port for this session, whatever the
-    // files say (the simulated load of a demo). Nothing is written to files
-    // unless the operator presses OK in the connection panel or saves.
+    // Channel 1 talks to the simulated load at host:port for this session,
+    // whatever file is opened. Nothing is written to files unless the
+    // operator presses OK in the connection panel or saves.
     void UseSessionLoad(const QString& host, quint16 port);
+
+    // Closes as the operator's close does, but asks nothing: a running test
+    // is stopped and unsaved edits are not saved. For closes that no one
+    // can answer (a signal, the end of a demonstration).
+    void CloseWithoutQuestions();
 
     StepTableEditor& Editor() const { return *m_editor; }
     PhaseChart& Chart() const { return *m_chart; }
@@ -52,12 +57,16 @@ class MainWindow : public QMainWindow {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The operator's close: a running test and unsaved edits are asked about
+    // first. False when the window is to stay.
+    bool MayClose();
     QWidget* BuildFileButtons();
     QWidget* BuildStatusFrames();
     void ConnectRun();
     void ConnectPanel();
     void OnStartedUp();
     void ApplySessionLoad();
+    void ShowLoadPlace();
     void OpenConnectionPanel();
     void AcceptConnectionPanel();
     void PlaceConnectionPanel();
@@ -81,5 +90,6 @@ class MainWindow : public QMainWindow {
     QTableView* m_loadStatus = nullptr;
     bool m_clockBegun = false;
     bool m_closed = false;
+    bool m_closeWithoutQuestions = false;
     std::optional<std::pair<QString, quint16>> m_sessionLoad;
 };

@@ -16,7 +16,8 @@ RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
       m_step(new QLabel(this)),
       m_progress(new QProgressBar(this)),
       m_log(new QLabel(this)),
-      m_note(new QLabel(this)) {
+      m_note(new QLabel(this)),
+      m_loadPlace(new QLabel(this)) {
     setObjectName(QStringLiteral("RunStatusBar"));
     m_step->setObjectName(QStringLiteral("StepStatusLabel"));
     m_step->setMinimumWidth(260);
@@ -30,8 +31,11 @@ RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
     addWidget(m_progress);
     m_note->setObjectName(QStringLiteral("SessionNoteLabel"));
     m_note->hide();
+    m_loadPlace->setObjectName(QStringLiteral("LoadPlaceLabel"));
+    m_loadPlace->hide();
     addPermanentWidget(m_log);
     addPermanentWidget(m_note);
+    addPermanentWidget(m_loadPlace);
 
     connect(&displays, &Displays::textChanged, this,
             [this](Displays::Text id, const QString& text) {
@@ -70,6 +74,11 @@ void RunStatusBar::ShowNote(const QString& text) {
     m_note->setVisible(!text.isEmpty());
 }
 
+void RunStatusBar::ShowLoadPlace(const QString& text) {
+    m_loadPlace->setText(text);
+    m_loadPlace->setVisible(!text.isEmpty());
+}
+
 QString RunStatusBar::StepText() const {
     return m_step->text();
 }
@@ -80,4 +89,8 @@ int RunStatusBar::ProgressPermille() const {
 
 QString RunStatusBar::LogText() const {
     return m_log->text();
+}
+
+QString RunStatusBar::LoadPlaceText() const {
+    return m_loadPlace->text();
 }

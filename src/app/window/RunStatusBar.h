@@ -7,7 +7,8 @@ class QLabel;
 class QProgressBar;
 
 // The window's bottom line: the running step and its action, how much of its
-// dwell time has passed, and the data log being written.
+// dwell time has passed, the data log being written, and where the load is
+// that Start connects.
 class RunStatusBar : public QStatusBar {
     Q_OBJECT
 
@@ -16,12 +17,16 @@ class RunStatusBar : public QStatusBar {
 
     // The run ended: the step line empties, the log path stays to be found.
     void ShowIdle();
-    // A lasting remark about the session, such as the simulated load in use.
+    // A lasting remark about the session, such as example files copied.
     void ShowNote(const QString& text);
+    // Where channel 1's load really is ("Load on LAN 192.168.16.128:4001",
+    // "Simulated load on 127.0.0.1:40123").
+    void ShowLoadPlace(const QString& text);
 
     QString StepText() const;
     int ProgressPermille() const;
     QString LogText() const;
+    QString LoadPlaceText() const;
 
   private:
     void ShowStep(const QString& text);
@@ -32,4 +37,5 @@ class RunStatusBar : public QStatusBar {
     QProgressBar* m_progress;
     QLabel* m_log;
     QLabel* m_note;
+    QLabel* m_loadPlace;
 };

@@ -50,13 +50,14 @@ QIcon ProgramIcon() {
     return icon;
 }
 
-// Takes the picture `seconds` after start-up and closes the window.
+// Takes the picture `seconds` after start-up and closes the window; a script
+// waits for that, so nothing is asked.
 void ScheduleScreenshot(MainWindow& window, const QString& path, double seconds) {
     QTimer::singleShot(static_cast<int>(seconds * 1000), &window, [&window, path] {
         if (!window.grab().save(path)) {
             std::fprintf(stderr, "zld3300: cannot write %s\n", path.toLocal8Bit().constData());
         }
-        window.close();
+        window.CloseWithoutQuestions();
     });
 }
 }  // namespace
@@ -95,8 +96,6 @@ int main(int argc, char** argv) {
 
     if (sim && simPort != 0) {
         window.UseSessionLoad(kLoopback, simPort);
-        window.RunStatus().ShowNote(
-            QStringLiteral("Simulated load on %1:%2").arg(kLoopback).arg(simPort));
     } else if (!folder.copiedExamples.isEmpty()) {
         window.RunStatus().ShowNote(QStringLiteral("Example files copied to %1")
                                         .arg(QDir::toNativeSeparators(folder.path)));

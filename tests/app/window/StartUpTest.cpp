@@ -11,9 +11,11 @@
 #include <QSettings>
 #include <QTableView>
 #include <QTest>
+#include <QWindow>
 
 #include "Clock.h"
 #include "RecordingOperator.h"
+#include "RunStatusBar.h"
 #include "ShiftedClock.h"
 #include "Station.h"
 #include "StatusGridModel.h"
@@ -52,7 +54,7 @@ TEST(WindowStartUp, EmptySettingsFileGivesEmptyPickersLanFormAndDefaultFiles) {
     f.WriteSettings("");
     f.StartUp();
 
-    EXPECT_EQ(f.window->windowTitle(), "ZLD-3300 3-Phase Control Program R1.5");
+    EXPECT_EQ(f.window->windowHandle()->title(), "ZLD-3300 3-Phase Control Program R1.5");
     EXPECT_EQ(f.Find<QComboBox>("SetStepActionCombo")->count(), 0);
     EXPECT_TRUE(HasFrameTitled(f.window.get(), "Load Level Setup"));
     EXPECT_EQ(f.station->Test().Path(), QDir::toNativeSeparators(f.TestPath()));
@@ -79,6 +81,7 @@ TEST(WindowStartUp, EmptySettingsFileGivesEmptyPickersLanFormAndDefaultFiles) {
     const auto* status = f.Find<QTableView>("LoadStatusGrid");
     EXPECT_EQ(HeaderTexts(status), QStringList({"No", "TCPIP", "Status"}));
     EXPECT_EQ(RowTexts(status, 0), QStringList({"1", "192.168.16.128:4001", "Wait"}));
+    EXPECT_EQ(f.window->RunStatus().LoadPlaceText(), "Load on LAN 192.168.16.128:4001");
     EXPECT_EQ(f.Find<QTableView>("PowerMeterStatusGrid")->model()->rowCount(), 0);
 
     for (const char* box : {"VoltageText", "CurrentText", "PowerText", "ResText"}) {

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QWindow>
+
+#include "IniFile.h"
+#include "Station.h"
+#include "StepTable.h"
+#include "TestFiles.h"
+#include "WindowFixture.h"
+
+// Closing the window never throws away a running test or unsaved edits on one
+// click: it asks first. A close that no one can answer asks nothing.
+namespace {
+const QString kCaption = QStringLiteral("ZLD-3300 3-Phase Control Program R1.5");
+
+class WindowCloseTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        f.WriteSettings("[TRIO]\r\nConnectMode=2\r\nSaveLogFileFlag=0\r\n");
+        f.WriteTest({{"LoadLevel", "CC", "5", "0", "", "", "", "1", "", "60", "1.4", "1"},
+                     {"DisCharge", "CC", "10", "60", "0", "0", "0", "0.5", "NextStep"}});
+        f.UseSimulatedLoad();
+        f.StartUp();
+        fileBefore = ReadFileBytes(f.TestPath());
+    }
+    QString ShownTitle() const { return f.window->windowHandle()->title(); }
+    void Edit() { f.station->Test().Table().SetCell(1, StepColumn::Value, "7"); }
+    void StartRun() {
+        f.Click("StartCommand");
+        ASSERT_TRUE(f.WaitFor([this] {
+            return f.station->State().Running && f.station->State().CurrentStep == 1 &&
+                   f.sim->InputOn();
+        }));
+    }
+
+    WindowFixture f;
+    QByteArray fileBefore;
+};
+}  // namespace
+
+TEST_F(WindowCloseTest, UnsavedEditsAreAskedAboutAndTheTitleShowsThem) {
+    EXPECT_EQ(ShownTitle(), kCaption);
+    f.AnswerNextQuestion("Cancel");
+    Edit();
+    EXPECT_EQ(ShownTitle(), kCaption + "*");
+
+    EXPECT_FALSE(f.window->close());
+    EXPECT_EQ(f.questions, QStringList{"Save changes to " + f.TestPath() + "?"});
+    EXPECT_TRUE(f.window->isVisible());
+    EXPECT_EQ(ReadFileBytes(f.TestPath()), fileBefore);
+
+    // Undone by hand, the table is the file again: nothing to ask.
+    f.station->Test().Table().SetCell(1, StepColumn::Value, "5");
+    EXPECT_EQ(ShownTitle(), kCaption);
+    Edit();
+    f.AnswerNextQuestion("Discard");
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(f.questions.size(), 2);
+    EXPECT_EQ(ReadFileBytes(f.TestPath()), fileBefore);
+}
+
+TEST_F(WindowCloseTest, SaveWritesTheEditsAndAFailedSaveKeepsTheWindow) {
+    Edit();
+    // The test file's place is taken by a folder: the save cannot succeed.
+    ASSERT_TRUE(QFile::rename(f.TestPath(), f.home.filePath("kept.INI")));
+    ASSERT_TRUE(QDir(f.home.path()).mkdir("TestFile01.INI"));
+    f.AnswerNextQuestion("Save");
+    EXPECT_FALSE(f.window->close());
+    EXPECT_TRUE(f.op.Texts().last().startsWith("Cannot save the test file " + f.TestPath()));
+    EXPECT_TRUE(f.station->Test().IsModified());
+
+    ASSERT_TRUE(QDir(f.home.path()).rmdir("TestFile01.INI"));
+    ASSERT_TRUE(QFile::rename(f.home.filePath("kept.INI"), f.TestPath()));
+    f.AnswerNextQuestion("Save");
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(ReadSetting(f.TestPath(), "Step1", "CurrentValue", ""), "7");
+    EXPECT_EQ(f.questions.size(), 2);
+}
+
+TEST_F(WindowCloseTest, ARunningTestStopsOnlyWhenTheOperatorSaysSo) {
+    StartRun();
+    f.AnswerNextQuestion("Cancel");
+    EXPECT_FALSE(f.window->close());
+    EXPECT_EQ(f.questions, QStringList{"A test is running. Stop it and close?"});
+    EXPECT_TRUE(f.station->State().Running);
+    EXPECT_TRUE(f.sim->InputOn());
+    EXPECT_FALSE(f.sim->Journal().contains("LOAD OFF"));
+
+    f.sim->ClearJournal();
+    f.AnswerNextQuestion("Stop and Close");
+    EXPECT_TRUE(f.window->close());
+    EXPECT_TRUE(f.sim->WaitForCommand("LOAD OFF", 1, 3000));
+    EXPECT_FALSE(f.station->State().Running);
+    EXPECT_EQ(f.questions.size(), 2);
+}
+
+TEST_F(WindowCloseTest, CloseWithoutQuestionsAsksNothing) {
+    // Should a question come, it is cancelled and shows up in `questions`.
+    f.AnswerNextQuestion("Cancel");
+    StartRun();
+    f.sim->ClearJournal();
+    f.window->CloseWithoutQuestions();
+    EXPECT_FALSE(f.window->isVisible());
+    EXPECT_TRUE(f.sim->WaitForCommand("LOAD OFF", 1, 3000));
+    EXPECT_FALSE(f.station->State().Running);
+
+    WindowFixture edited;
+    edited.WriteSettings("");
+    edited.WriteTest({{"Suspend", "", "", "1"}});
+    edited.StartUp();
+    edited.AnswerNextQuestion("Cancel");
+    edited.station->Test().Table().SetCell(1, StepColumn::DwellTime, "2");
+    edited.window->CloseWithoutQuestions();
+    EXPECT_FALSE(edited.window->isVisible());
+    EXPECT_TRUE(edited.questions.isEmpty());
+    EXPECT_EQ(ReadSetting(edited.TestPath(), "Step1", "StopTime", ""), "1");
+    EXPECT_TRUE(f.questions.isEmpty());
+}
+
+TEST_F(WindowCloseTest, ARunCountingLoopsDownIsNoEdit) {
+    WindowFixture looped;
+    looped.WriteSettings("[TRIO]\r\nConnectMode=2\r\nSaveLogFileFlag=0\r\n");
+    looped.WriteTest({{"FOR", "", "", "", "3"},
+                      {"LoadLevel", "CC", "5", "0", "", "", "", "1", "", "60", "1.4", "1"},
+                      {"LOOP"}});
+    looped.UseSimulatedLoad();
+    looped.StartUp();
+    bool everModified = false;
+    QObject::connect(&looped.station->Test(), &TestDocument::modifiedChanged,
+                     [&](bool modified) { everModified = everModified || modified; });
+    looped.Click("StartCommand");
+    ASSERT_TRUE(looped.WaitFor([&] { return looped.op.Texts().contains("Test Finished"); }, 20000));
+    EXPECT_FALSE(everModified);
+    EXPECT_EQ(looped.window->windowHandle()->title(), kCaption);
+}
