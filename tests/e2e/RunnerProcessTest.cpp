@@ -220,4 +220,17 @@ TEST(RunnerCheck, ARunWithWarningsAloneReportsThemAndGoesOn) {
     EXPECT_TRUE(errors.contains("message: Test Finished"));
     folder.StopSim();
     EXPECT_FALSE(ReadFileBytes(folder.journal()).isEmpty());
+
+TEST(RunnerProcess, AFileThatIsNoTestFileIsRefusedBeforeAnythingStarts) {
+    QTemporaryDir home;
+    CopyFolder(QString(ZLD_EXAMPLES_DIR) + "/demo", home.path());
+    const QString settings = home.filePath("TRIO.INI");
+    QProcess run;
+    run.start(ZLD_RUN_PATH, {"--home", home.path(), "--sim", "--test", settings});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 1);
+    const QByteArray errors = run.readAllStandardError();
+    EXPECT_TRUE(errors.contains(("message: " + settings + " is not a test file.").toUtf8()))
+        << errors.toStdString();
+    EXPECT_FALSE(QDir(home.filePath("TestLog")).exists());
 }
