@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "ActionCatalogue.h"
 #include "EntryForm.h"
@@ -131,7 +132,9 @@ void StepEntryFrames::SetText(const Entry& entry, const QString& text) {
 bool StepEntryFrames::AcceptBox(QLineEdit* box, const Entry& entry) {
     // Only typed text is judged: what a step brought in stays as it was read
     // (setting a text clears the modified flag).
-    if (box->isModified() && !IsNumberEntry(box->text(), entry.kind == EntryKind::Time)) {
+    const bool typed = box->isModified();
+    if (typed && !IsNumberEntry(box->text(), entry.kind == EntryKind::Time)) {
+        m_lastTypingRefused = true;
         // The old text goes back before the message takes the focus, so that
         // the box, left once more, has nothing typed to refuse.
         box->setText(m_acceptedTexts.value(box));
@@ -140,6 +143,9 @@ bool StepEntryFrames::AcceptBox(QLineEdit* box, const Entry& entry) {
         box->setFocus();
         box->selectAll();
         return false;
+    }
+    if (typed) {
+        m_lastTypingRefused = false;
     }
     box->setText(Corrected(box->text(), entry.kind));
     m_acceptedTexts.insert(box, box->text());
@@ -151,14 +157,17 @@ bool StepEntryFrames::AcceptTypedEntries(const QString& action) {
     if (columns == nullptr) {
         return true;
     }
+    // A refusal holds up one commit: the one its own click would make.
+    const bool refusedBefore = std::exchange(m_lastTypingRefused, false);
     // A commit by keyboard may come before the box was left.
     for (const StepEntryMap::ColumnEntry& column : *columns) {
         QLineEdit* box = column.entry == nullptr ? nullptr : Box(*column.entry);
         if (box != nullptr && !AcceptBox(box, *column.entry)) {
+            m_lastTypingRefused = false;
             return false;
         }
     }
-    return true;
+    return !refusedBefore;
 }
 
 void StepEntryFrames::WriteColumns(StepTable& table, int gridRow, const QString& action) const {

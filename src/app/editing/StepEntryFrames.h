@@ -39,8 +39,12 @@ class StepEntryFrames : public QObject {
     void SetText(const StepEntryMap::Entry& entry, const QString& text);
 
     // Takes what was typed into the boxes of `action` and not yet left;
-    // false when one of them refused its text.
+    // false when one of them refuses its text, or when the last text typed
+    // anywhere was refused: the operator sees the text kept before the step
+    // goes into the table.
     bool AcceptTypedEntries(const QString& action);
+    // A new step is composed: earlier refusals hold nothing up.
+    void ForgetRefusals() { m_lastTypingRefused = false; }
     // Writes columns 2 ... 12 of `gridRow` from the entries of `action`.
     void WriteColumns(StepTable& table, int gridRow, const QString& action) const;
     // Loads the entries of `action` from columns 2 ... 12 of `gridRow`.
@@ -55,4 +59,5 @@ class StepEntryFrames : public QObject {
     QHash<const StepEntryMap::Entry*, QWidget*> m_widgets;
     // The last text each box took, given back when a text is refused.
     QHash<QLineEdit*, QString> m_acceptedTexts;
+    bool m_lastTypingRefused = false;
 };

@@ -213,6 +213,7 @@ void StepSetupPanel::OnLoadLevelModeChanged(const QString& mode) {
 void StepSetupPanel::Open(EditMode mode, int gridRow, const QString& caption) {
     m_editMode = mode;
     m_editRow = gridRow;
+    m_entries->ForgetRefusals();
     setTitle(caption);
     setEnabled(true);
     show();

@@ -54,8 +54,14 @@ TEST_F(NumberEntryTest, PanelBoxesRefuseTextThatIsNoNumberAndKeepTheirText) {
     typeAll({{"PlusLoadCycleCountText", "many", "5", "Cycle count must be a number."},
              {"PlusLoadCycleCountText", "3000", "2400", ""},
              {"PlusLoadTLowText", "-", "250", "T-low must be a number."}});
+    // The click that left the refused box does not commit: the operator
+    // sees what the box kept first.
     ClickButton("OKCommand");
+    EXPECT_TRUE(Panel().IsOpen());
+    ClickButton("OKCommand");
+    EXPECT_FALSE(Panel().IsOpen());
     EXPECT_EQ(m_table.Cell(2, 7), "2400");
+    EXPECT_EQ(m_table.Cell(2, 5), "250");
 
     DoubleClickCell(3, 0);
     typeAll({{"SuspendStopVoltageText", "V", "3", "Stop voltage must be a number."},
