@@ -51,8 +51,10 @@ int main(int argc, char** argv) {
         // A test file alone is checked without preparing a program folder.
         TerminalOperator op;
         TestDocument test;
-        test.SetPath(QDir::toNativeSeparators(QFileInfo(line.testFile).absoluteFilePath()));
-        test.LoadTestFile(op);
+        if (!test.OpenTestFile(
+                QDir::toNativeSeparators(QFileInfo(line.testFile).absoluteFilePath()), op)) {
+            return kNotStarted;
+        }
         return CheckCommand(test);
     }
 
@@ -71,8 +73,7 @@ int main(int argc, char** argv) {
     station.StartUp();
 
     if (!line.testFile.isEmpty()) {
-        const QString path =
-            QDir::toNativeSeparators(QFileInfo(line.testFile).absoluteFilePath());
+        const QString path = QDir::toNativeSeparators(QFileInfo(line.testFile).absoluteFilePath());
         if (!station.Test().OpenTestFile(path, op)) {
             return kNotStarted;
         }

@@ -176,7 +176,7 @@ bool TestDocument::LoadTestFile(Operator& op) {
 
 bool TestDocument::OpenTestFile(const QString& path, Operator& op) {
     if (!QFileInfo::exists(path)) {
-        op.ShowMessage(QStringLiteral("%1 does not exist.").arg(path));
+        op.ShowMessage(QStringLiteral("%1: no such file.").arg(path));
         return false;
     }
     IniFile ini;

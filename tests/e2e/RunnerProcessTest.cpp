@@ -220,6 +220,7 @@ TEST(RunnerCheck, ARunWithWarningsAloneReportsThemAndGoesOn) {
     EXPECT_TRUE(errors.contains("message: Test Finished"));
     folder.StopSim();
     EXPECT_FALSE(ReadFileBytes(folder.journal()).isEmpty());
+}
 
 TEST(RunnerProcess, AFileThatIsNoTestFileIsRefusedBeforeAnythingStarts) {
     QTemporaryDir home;

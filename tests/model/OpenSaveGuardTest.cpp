@@ -113,7 +113,7 @@ TEST_F(OpenSaveGuardTest, OpenRefusesWhatIsNoTestFileAndKeepsEverything) {
     }
     op.messages.clear();
     EXPECT_FALSE(doc.OpenTestFile(Path("gone.ini"), op));
-    EXPECT_EQ(op.Texts(), QStringList{Path("gone.ini") + " does not exist."});
+    EXPECT_EQ(op.Texts(), QStringList{Path("gone.ini") + ": no such file."});
     ExpectFirstFileKept();
 
     // One section of either kind makes a test file, in any letter case.

@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -20,6 +19,7 @@
 #include "GridLook.h"
 #include "LoadConnection.h"
 #include "MeasurementValueFrame.h"
+#include "Operator.h"
 #include "PhaseChart.h"
 #include "PointLog.h"
 #include "RunStatusBar.h"
@@ -39,24 +39,6 @@ QPushButton* CommandButton(const QString& name, const QString& caption, QWidget*
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     return button;
-}
-
-// Asks `question` with `buttons` (the last one cancels, as Escape does);
-// returns the index of the button pressed.
-int Ask(QWidget* parent, const QString& question, const QStringList& buttons) {
-    QMessageBox box(QMessageBox::Question, QString(), question, QMessageBox::NoButton, parent);
-    box.setTextFormat(Qt::PlainText);
-    QList<QAbstractButton*> pressable;
-    for (int i = 0; i < buttons.size(); ++i) {
-        const bool last = i == buttons.size() - 1;
-        pressable << box.addButton(buttons[i],
-                                   last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
-    }
-    box.setDefaultButton(qobject_cast<QPushButton*>(pressable.last()));
-    box.setEscapeButton(pressable.last());
-    box.exec();
-    const int pressed = pressable.indexOf(box.clickedButton());
-    return pressed < 0 ? buttons.size() - 1 : pressed;
 }
 
 // What the status line says about the load channel 1 reaches.
@@ -85,6 +67,7 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
                        QWidget* parent)
     : QMainWindow(parent),
       m_station(station),
+      m_operator(op),
       m_options(options),
       m_binding(new DisplayBinding(station.Views(), this)),
       m_sleepInhibitor(new SleepInhibitor(this)) {
@@ -320,15 +303,17 @@ bool MainWindow::MayClose() {
     // table cannot be saved mid-run (the run counts cells down) and was
     // saved when it started.
     if (m_station.State().Running) {
-        return Ask(this, QStringLiteral("A test is running. Stop it and close?"),
-                   {QStringLiteral("Stop and Close"), QStringLiteral("Cancel")}) == 0;
+        return m_operator.AskChoice(QStringLiteral("A test is running. Stop it and close?"), {},
+                                    {QStringLiteral("Stop and Close"), QStringLiteral("Cancel")}) ==
+               0;
     }
     if (!m_station.Test().IsModified()) {
         return true;
     }
     const QString path = m_station.Test().Path();
-    switch (Ask(this, QStringLiteral("Save changes to %1?").arg(path),
-                {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")})) {
+    switch (m_operator.AskChoice(
+        QStringLiteral("Save changes to %1?").arg(path), {},
+        {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")})) {
         case 0:
             return m_station.SaveTestFileAs(path);
         case 1:

@@ -74,6 +74,7 @@ class MainWindow : public QMainWindow {
     void StoreGeometry() const;
 
     Station& m_station;
+    Operator& m_operator;
     WindowOptions m_options;
     DisplayBinding* m_binding;
     StepTableEditor* m_editor;

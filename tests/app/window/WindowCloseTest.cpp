@@ -13,6 +13,14 @@
 // Closing the window never throws away a running test or unsaved edits on one
 // click: it asks first. A close that no one can answer asks nothing.
 namespace {
+QStringList QuestionsAsked(const RecordingOperator& op) {
+    QStringList texts;
+    for (const RecordingOperator::Question& question : op.questions) {
+        texts << question.text + " [" + question.choices.join("|") + "]";
+    }
+    return texts;
+}
+
 const QString kCaption = QStringLiteral("ZLD-3300 3-Phase Control Program R1.5");
 
 class WindowCloseTest : public ::testing::Test {
@@ -42,12 +50,13 @@ class WindowCloseTest : public ::testing::Test {
 
 TEST_F(WindowCloseTest, UnsavedEditsAreAskedAboutAndTheTitleShowsThem) {
     EXPECT_EQ(ShownTitle(), kCaption);
-    f.AnswerNextQuestion("Cancel");
+    f.op.choiceAnswer = "Cancel";
     Edit();
     EXPECT_EQ(ShownTitle(), kCaption + "*");
 
     EXPECT_FALSE(f.window->close());
-    EXPECT_EQ(f.questions, QStringList{"Save changes to " + f.TestPath() + "?"});
+    EXPECT_EQ(QuestionsAsked(f.op),
+              QStringList{"Save changes to " + f.TestPath() + "? [Save|Discard|Cancel]"});
     EXPECT_TRUE(f.window->isVisible());
     EXPECT_EQ(ReadFileBytes(f.TestPath()), fileBefore);
 
@@ -55,9 +64,9 @@ TEST_F(WindowCloseTest, UnsavedEditsAreAskedAboutAndTheTitleShowsThem) {
     f.station->Test().Table().SetCell(1, StepColumn::Value, "5");
     EXPECT_EQ(ShownTitle(), kCaption);
     Edit();
-    f.AnswerNextQuestion("Discard");
+    f.op.choiceAnswer = "Discard";
     EXPECT_TRUE(f.window->close());
-    EXPECT_EQ(f.questions.size(), 2);
+    EXPECT_EQ(f.op.questions.size(), 2);
     EXPECT_EQ(ReadFileBytes(f.TestPath()), fileBefore);
 }
 
@@ -66,39 +75,40 @@ TEST_F(WindowCloseTest, SaveWritesTheEditsAndAFailedSaveKeepsTheWindow) {
     // The test file's place is taken by a folder: the save cannot succeed.
     ASSERT_TRUE(QFile::rename(f.TestPath(), f.home.filePath("kept.INI")));
     ASSERT_TRUE(QDir(f.home.path()).mkdir("TestFile01.INI"));
-    f.AnswerNextQuestion("Save");
+    f.op.choiceAnswer = "Save";
     EXPECT_FALSE(f.window->close());
     EXPECT_TRUE(f.op.Texts().last().startsWith("Cannot save the test file " + f.TestPath()));
     EXPECT_TRUE(f.station->Test().IsModified());
 
     ASSERT_TRUE(QDir(f.home.path()).rmdir("TestFile01.INI"));
     ASSERT_TRUE(QFile::rename(f.home.filePath("kept.INI"), f.TestPath()));
-    f.AnswerNextQuestion("Save");
+    f.op.choiceAnswer = "Save";
     EXPECT_TRUE(f.window->close());
     EXPECT_EQ(ReadSetting(f.TestPath(), "Step1", "CurrentValue", ""), "7");
-    EXPECT_EQ(f.questions.size(), 2);
+    EXPECT_EQ(f.op.questions.size(), 2);
 }
 
 TEST_F(WindowCloseTest, ARunningTestStopsOnlyWhenTheOperatorSaysSo) {
     StartRun();
-    f.AnswerNextQuestion("Cancel");
+    f.op.choiceAnswer = "Cancel";
     EXPECT_FALSE(f.window->close());
-    EXPECT_EQ(f.questions, QStringList{"A test is running. Stop it and close?"});
+    EXPECT_EQ(QuestionsAsked(f.op),
+              QStringList{"A test is running. Stop it and close? [Stop and Close|Cancel]"});
     EXPECT_TRUE(f.station->State().Running);
     EXPECT_TRUE(f.sim->InputOn());
     EXPECT_FALSE(f.sim->Journal().contains("LOAD OFF"));
 
     f.sim->ClearJournal();
-    f.AnswerNextQuestion("Stop and Close");
+    f.op.choiceAnswer = "Stop and Close";
     EXPECT_TRUE(f.window->close());
     EXPECT_TRUE(f.sim->WaitForCommand("LOAD OFF", 1, 3000));
     EXPECT_FALSE(f.station->State().Running);
-    EXPECT_EQ(f.questions.size(), 2);
+    EXPECT_EQ(f.op.questions.size(), 2);
 }
 
 TEST_F(WindowCloseTest, CloseWithoutQuestionsAsksNothing) {
-    // Should a question come, it is cancelled and shows up in `questions`.
-    f.AnswerNextQuestion("Cancel");
+    // Should a question come, it is cancelled and recorded.
+    f.op.choiceAnswer = "Cancel";
     StartRun();
     f.sim->ClearJournal();
     f.window->CloseWithoutQuestions();
@@ -110,13 +120,13 @@ TEST_F(WindowCloseTest, CloseWithoutQuestionsAsksNothing) {
     edited.WriteSettings("");
     edited.WriteTest({{"Suspend", "", "", "1"}});
     edited.StartUp();
-    edited.AnswerNextQuestion("Cancel");
+    edited.op.choiceAnswer = "Cancel";
     edited.station->Test().Table().SetCell(1, StepColumn::DwellTime, "2");
     edited.window->CloseWithoutQuestions();
     EXPECT_FALSE(edited.window->isVisible());
-    EXPECT_TRUE(edited.questions.isEmpty());
+    EXPECT_TRUE(edited.op.questions.isEmpty());
     EXPECT_EQ(ReadSetting(edited.TestPath(), "Step1", "StopTime", ""), "1");
-    EXPECT_TRUE(f.questions.isEmpty());
+    EXPECT_TRUE(f.op.questions.isEmpty());
 }
 
 TEST_F(WindowCloseTest, ARunCountingLoopsDownIsNoEdit) {

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
 #include <QTest>
 #include <stdexcept>
 
@@ -30,7 +28,6 @@ WindowFixture::WindowFixture(const Clock* clock, Operator* dialogs) {
 }
 
 WindowFixture::~WindowFixture() {
-    m_answerer.reset();
     window.reset();
     station.reset();
     sim.reset();
@@ -78,30 +75,6 @@ void WindowFixture::Click(const QString& buttonName) const {
     auto* button = Find<QAbstractButton>(buttonName);
     ASSERT_NE(button, nullptr) << buttonName.toStdString();
     QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void WindowFixture::AnswerNextQuestion(const QString& button) {
-    // The box runs its own event loop; a timer looks for it from inside.
-    m_answerer = std::make_unique<QTimer>();
-    m_answerer->setInterval(10);
-    QTimer* answerer = m_answerer.get();
-    QObject::connect(answerer, &QTimer::timeout, [this, answerer, button] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) {
-            return;
-        }
-        answerer->stop();
-        questions << box->text();
-        for (QAbstractButton* candidate : box->buttons()) {
-            if (candidate->text() == button) {
-                candidate->click();
-                return;
-            }
-        }
-        questions << QStringLiteral("<no such button>");
-        box->reject();
-    });
-    answerer->start();
 }
 
 bool WindowFixture::WaitFor(const std::function<bool()>& done, int timeoutMs) {

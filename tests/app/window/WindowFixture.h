@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <memory>
 
 #include "MainWindow.h"
@@ -42,10 +41,6 @@ class WindowFixture {
     template <typename T>
     T* Find(const QString& name) const;
     void Click(const QString& buttonName) const;
-    // Presses the button labelled `button` in the next question box the
-    // window shows; the question is added to `questions`. A box without that
-    // button is cancelled, and "<no such button>" added too.
-    void AnswerNextQuestion(const QString& button);
     // Runs events until `done` answers true; false after `timeoutMs`.
     static bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
 
@@ -54,10 +49,6 @@ class WindowFixture {
     std::unique_ptr<SimulatedLoad> sim;
     std::unique_ptr<Station> station;
     std::unique_ptr<MainWindow> window;
-    QStringList questions;
-
-  private:
-    std::unique_ptr<QTimer> m_answerer;
 };
 
 template <typename T>

@@ -114,7 +114,7 @@ TEST_F(WindowRunTest, ClosingTheWindowDuringARunSwitchesTheLoadOff) {
     }));
     f.sim->ClearJournal();
 
-    f.AnswerNextQuestion("Stop and Close");
+    f.op.choiceAnswer = "Stop and Close";
     f.window->close();
 
     EXPECT_TRUE(f.sim->WaitForCommand("LOAD OFF", 1, 3000))
