@@ -81,7 +81,7 @@ QString Station::ResolveTestPath(const QString& path) const {
 
 void Station::StartUp() {
     m_startedUp = true;
-    // The step table is laid out by the load; a refused file leaves it empty.
+    // The step table is laid out by the load; a refused file leaves it as it is.
     m_phases.LayOut();
     QString settingsProblem;
     m_settings = LoadProgramSettings(m_settings.programFolder, &settingsProblem);
