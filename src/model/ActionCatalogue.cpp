@@ -29,6 +29,10 @@ int LoopLevel(const QString& name) {
     }
     return 0;
 }
+
+bool IsDischarge(const QString& name) {
+    return name == kDisCharge || name == kDcirLow || name == kDcirHigh;
+}
 }  // namespace Action
 
 namespace LoadMode {

@@ -26,7 +26,7 @@ InlineSteps::InlineSteps(RunContext& context, std::function<void(const QString&)
     : m_ctx(context), m_fail(std::move(fail)) {}
 
 bool InlineSteps::Halted() const {
-    return m_ctx.state.StopRequested || m_ctx.state.PauseRequested;
+    return m_ctx.state.Halted();
 }
 
 bool InlineSteps::TakeInlinePoint() {

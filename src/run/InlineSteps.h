@@ -7,8 +7,8 @@
 
 // The steps that run to their end as they are entered, with their own
 // pacing: ramps (a level stepped or held, a point at every pass) and load
-// levels (mode, value, input on, one point). Start and the sequencer enter
-// them alike.
+// levels (mode, value, input on, one point). The step walker enters them
+// wherever it meets them.
 class InlineSteps {
   public:
     // `fail` ends the run with a reason (a data log that cannot be written).

@@ -40,7 +40,7 @@ void OutputProgrammer::PacedWait(double ms) {
 
 std::optional<QString> OutputProgrammer::ProgramStepOutputs(int stepIndex) {
     const QString action = m_records.Field(stepIndex, StepField::ActionMode);
-    if (action == Action::kDisCharge || action == Action::kDcirLow || action == Action::kDcirHigh) {
+    if (Action::IsDischarge(action)) {
         if (m_loadCount() > 0) {
             ProgramDischarge(stepIndex);
         }

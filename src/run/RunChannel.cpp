@@ -20,7 +20,7 @@ bool RunChannel::TickedAndConnected() const {
 }
 
 bool RunChannel::Halted() const {
-    return m_state.StopRequested || m_state.PauseRequested;
+    return m_state.Halted();
 }
 
 void RunChannel::Send(const QString& command) {

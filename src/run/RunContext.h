@@ -8,7 +8,6 @@ class Operator;
 class OutputProgrammer;
 class PhaseGrid;
 class PointLog;
-class QTimer;
 class RunChannel;
 class TestDocument;
 struct ProgramSettings;
@@ -29,5 +28,4 @@ struct RunContext {
     Measurement& measurement;
     OutputProgrammer& outputs;
     PointLog& points;
-    QTimer& runTimer;
 };

@@ -33,12 +33,12 @@ constexpr int kStartRetryMs = 50;
 }  // namespace
 
 RunControl::RunControl(RunContext& context, QObject* parent)
-    : QObject(parent),
-      m_ctx(context),
-      m_inline(context, [this](const QString& reason) { StopWithError(reason); }),
-      m_sequencer(context, *this, m_inline) {
-    QObject::connect(&m_ctx.runTimer, &QTimer::timeout, this,
-                     [this] { m_sequencer.RunTimer_Timer(); });
+    : QObject(parent), m_ctx(context), m_walker(context) {
+    QObject::connect(&m_walker, &StepWalker::stepEntered, this, &RunControl::stepEntered);
+    QObject::connect(&m_walker, &StepWalker::stepEnded, this, &RunControl::stepEnded);
+    QObject::connect(&m_walker, &StepWalker::listEnded, this, &RunControl::FinishRun);
+    QObject::connect(&m_walker, &StepWalker::failed, this, &RunControl::StopWithError);
+    QObject::connect(&m_ctx.points, &PointLog::pointLogged, this, &RunControl::pointLogged);
     m_ctx.channel.SetLinkLostHandler([this] {
         // The transport has told the operator; end the run as Stop does.
         StopRun(RunOutcome::Error);
@@ -219,8 +219,7 @@ void RunControl::StartRun() {
     m_ctx.points.RestartNumbering();
     s.Running = true;
     s.LinkLostReported = false;
-    s.PausedInStart = false;
-    s.PendingAdvance = false;
+    m_walker.Reset();
     emit runStarted();
 
     const int loads = m_ctx.connection.AllConnect();
@@ -238,55 +237,10 @@ void RunControl::StartRun() {
     if (!CheckPresentVoltage() || s.StopRequested) {
         return;
     }
-    s.CurrentStep = 0;
     s.RunStartStamp = m_ctx.clock.Now();
     // Charge counts from here, not from before the connection pass.
     s.LastPointCounter = m_ctx.clock.ReadCounter();
-    if (s.PauseRequested) {
-        s.PausedInStart = true;  // paused while connecting: resuming walks from step 1
-        return;
-    }
-    WalkFromStart();
-}
-
-void RunControl::WalkFromStart() {
-    RunState& s = m_ctx.state;
-    TestDocument& test = m_ctx.test;
-    for (;;) {
-        s.StepStartStamp = m_ctx.clock.Now();
-        if (s.CurrentStep >= test.TotalStepCount()) {
-            FinishRun();
-            return;
-        }
-        s.StepDwell = KeepFourDecimals(
-            NumericValue(test.Table().Cell(s.CurrentStep + 1, StepColumn::DwellTime)));
-        m_sequencer.HighlightStep(s.CurrentStep);
-        s.StepStartTime = KeepFourDecimals(m_ctx.clock.TimeOfDay());
-        s.MeasureRefTime = s.StepStartTime;
-
-        const QString action = test.Records().Field(s.CurrentStep, StepField::ActionMode);
-        if (Action::IsLoopControl(action)) {
-            s.CurrentStep = m_sequencer.ApplyLoopRule(s.CurrentStep);
-            continue;
-        }
-        if (InlineSteps::IsInline(action)) {
-            const InlineSteps::Result result = m_inline.RunEnteredStep(s.CurrentStep);
-            if (result == InlineSteps::Result::Halted) {
-                s.PausedInStart = s.PauseRequested;
-                return;
-            }
-            if (result == InlineSteps::Result::Timed) {
-                m_sequencer.Arm();
-                return;
-            }
-            s.CurrentStep += 1;
-            continue;
-        }
-        // Every other step is entered as the sequencer enters a step: the
-        // load is programmed for it and the step timer measures and ends it.
-        m_sequencer.EnterTimedStep();
-        return;
-    }
+    m_walker.Begin();
 }
 
 void RunControl::StopCommand_Click() {
@@ -301,7 +255,7 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     RunState& s = m_ctx.state;
     s.PauseRequested = false;
     s.StopRequested = true;
-    m_ctx.runTimer.stop();
+    m_walker.StopTicks();
     AppendCaption(kStopping);
     ReleaseOutputs();
     WaitWithEvents(kStopSettleMs);
@@ -315,12 +269,10 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     m_ctx.displays.SetFrame2CaptionRed(false);
     ProcessPendingEvents();
     m_ctx.test.Table().ClearHighlights();
-    m_sequencer.ClearHighlight();
+    m_walker.Reset();
     m_ctx.connection.CloseChannel(m_ctx.connection.LoadDevice(0));
     const bool wasRunning = s.Running;
     s.Running = false;
-    s.PausedInStart = false;
-    s.PendingAdvance = false;
     m_stopping = false;
     if (!message.isEmpty()) {
         m_ctx.op.ShowMessage(message);
@@ -346,7 +298,7 @@ void RunControl::PauseCommand_Click() {
     }
     m_ctx.displays.SetEnabled(Displays::StartCommand, true);
     m_ctx.displays.SetEnabled(Displays::PauseCommand, false);
-    m_ctx.runTimer.stop();
+    m_walker.StopTicks();
     s.PauseRequested = true;
     s.PausedAt = m_ctx.clock.TimeOfDay();
     s.InputOnAtPause = m_ctx.channel.InputOn();
@@ -365,24 +317,13 @@ void RunControl::Resume() {
     s.StepStartTime += paused;
     s.MeasureRefTime += paused;
     s.LastPointCounter = m_ctx.clock.ReadCounter();
-
-    if (s.PausedInStart) {
-        s.PausedInStart = false;
-        WalkFromStart();  // the in-line step starts again
-        return;
-    }
-    if (s.PendingAdvance) {
-        s.PendingAdvance = false;
-        m_sequencer.ResumeAdvance(s.PendingStopReason);
-        return;
-    }
-    m_sequencer.ResumeTimedStep();
+    m_walker.Resume();
 }
 
 void RunControl::Shutdown() {
     RunState& s = m_ctx.state;
     s.StopRequested = true;
-    m_ctx.runTimer.stop();
+    m_walker.StopTicks();
     AppendCaption(kStopping);
     ReleaseOutputs();
     m_ctx.points.File().Close();

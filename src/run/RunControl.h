@@ -4,9 +4,11 @@
 #include <QString>
 #include <functional>
 
-#include "InlineSteps.h"
+#include "EndChecks.h"
 #include "RunContext.h"
-#include "Sequencer.h"
+#include "StepWalker.h"
+
+struct MeasuredPoint;
 
 // How a run ended, for the headless runner's exit code and for tests.
 enum class RunOutcome {
@@ -19,24 +21,19 @@ enum class RunOutcome {
     CheckFailed,  // the check before the start found errors; nothing was sent
 };
 
-// Start, Stop and Pause of a run, the steps Start runs itself (ramps and
-// load levels), releasing the load, and the window's run/edit switch.
+// Start, Stop and Pause of a run, releasing the load, and the window's
+// run/edit switch. The step walker walks the steps; this class begins and
+// ends the run around it and tells the faces what happens through its
+// signals.
 class RunControl : public QObject {
     Q_OBJECT
 
   public:
     RunControl(RunContext& context, QObject* parent = nullptr);
 
-    Sequencer& Steps() { return m_sequencer; }
-
     void StartCommand_Click();
     void StopCommand_Click();
     void PauseCommand_Click();
-    // Ends the run because the list is done.
-    void FinishRun();
-    // Ends the run because of an error: the load is released, the log closed,
-    // and the operator told "Test stopped at step N: <reason>".
-    void StopWithError(const QString& reason);
     // The window is closing: no new work, load off, socket closed.
     void Shutdown();
 
@@ -51,6 +48,10 @@ class RunControl : public QObject {
     void runStarted();
     // A step was entered (grid row), including loop steps and in-line steps.
     void stepEntered(int gridRow);
+    // A step other than a loop step came to its end, and why.
+    void stepEnded(int gridRow, StopReason reason);
+    // A measurement point was taken (and logged, when logs are kept).
+    void pointLogged(const MeasuredPoint& point);
     void runEnded(RunOutcome outcome);
 
   private:
@@ -65,17 +66,18 @@ class RunControl : public QObject {
     bool OpenDataLog();
     bool TableNeedsSave() const;
     void Resume();
-    // Walks the steps from the current one, running loop, ramp and level
-    // steps itself, until a step must be timed or the run ends.
-    void WalkFromStart();
+    // Ends the run because the list is done.
+    void FinishRun();
+    // Ends the run because of an error: the load is released, the log closed,
+    // and the operator told "Test stopped at step N: <reason>".
+    void StopWithError(const QString& reason);
     QString ChannelCaption() const;
     void AppendCaption(const QString& suffix);
     // Stop, then the message (if any), then the outcome.
     void StopRun(RunOutcome outcome, const QString& message = QString());
 
     RunContext& m_ctx;
-    InlineSteps m_inline;
-    Sequencer m_sequencer;
+    StepWalker m_walker;
     std::function<bool()> m_saveCommand;
     bool m_stopping = false;
     bool m_checking = false;

@@ -23,16 +23,14 @@ struct RunState {
 
     // Beyond the classic run state: what resuming, integrating and reporting need.
     bool Running = false;         // between a successful Start and Stop
-    bool PausedInStart = false;   // paused inside a ramp or level step, which restarts
     double PausedAt = 0;          // time of day Pause was pressed
     bool InputOnAtPause = false;  // the load's input was on when Pause released it
     qint64 LastPointCounter = 0;  // counter reading of the previous measurement point
     bool LinkLostReported = false;
-    // Where a paused run picks up again: inside the walk of Start, or in the
-    // middle of the advance to the next step (with the reason it had).
-    bool PendingAdvance = false;
-    int PendingStopReason = 0;
     // Ticks and Start's walks in progress further up the stack; a click that
     // lands in one of their waits runs nested inside them.
     int WorkDepth = 0;
+
+    // Stop or Pause was asked for: no new work, waits give way.
+    bool Halted() const { return StopRequested || PauseRequested; }
 };

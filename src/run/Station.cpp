@@ -21,19 +21,17 @@ constexpr int kClockIntervalMs = 1000;
 Station::Station(Operator& op, const Clock& clock, const QString& programFolder, QObject* parent)
     : QObject(parent), m_operator(op), m_clock(clock) {
     m_settings.programFolder = programFolder;
-    m_runTimer.setTimerType(Qt::PreciseTimer);
-    m_runTimer.setSingleShot(true);
     m_connection = std::make_unique<LoadConnection>(op, clock);
     m_channel = std::make_unique<RunChannel>(*m_connection, m_state);
     m_measurement = std::make_unique<Measurement>(*m_channel, m_test.Table(), m_phases, m_displays,
                                                   m_state, clock);
     m_outputs = std::make_unique<OutputProgrammer>(
         *m_channel, m_test.Records(), clock, [this] { return m_connection->LoadCount(); },
-        [this] { return m_state.StopRequested || m_state.PauseRequested; });
+        [this] { return m_state.Halted(); });
     m_points = std::make_unique<PointLog>(m_test, m_phases, m_state, clock);
     m_context.reset(new RunContext{clock, op, m_settings, m_test, *m_connection, m_displays,
                                    m_phases, m_state, *m_channel, *m_measurement, *m_outputs,
-                                   *m_points, m_runTimer});
+                                   *m_points});
     m_control = std::make_unique<RunControl>(*m_context);
     m_control->SetSaveCommand([this] { return SaveCommand_Click(); });
     m_connection->SetActivityHook(
@@ -59,7 +57,6 @@ Station::Station(Operator& op, const Clock& clock, const QString& programFolder,
 
 Station::~Station() {
     // The run objects refer to one another; take them down before the models.
-    m_runTimer.stop();
     m_control.reset();
 }
 

@@ -86,7 +86,6 @@ class Station : public QObject {
     Displays m_displays;
     PhaseGrid m_phases;
     RunState m_state;
-    QTimer m_runTimer;
     QTimer m_timer1;
     bool m_startedUp = false;
     std::unique_ptr<LoadConnection> m_connection;

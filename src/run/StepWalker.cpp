@@ -1,0 +1,375 @@
+#include "StepWalker.h"
+
+#include <cmath>
+#include <exception>
+
+#include "ActionCatalogue.h"
+#include "Clock.h"
+#include "Commands.h"
+#include "Displays.h"
+#include "Measurement.h"
+#include "NumberText.h"
+#include "OutputProgrammer.h"
+#include "PointLog.h"
+#include "PulseReply.h"
+#include "RunChannel.h"
+#include "RunState.h"
+#include "Spinner.h"
+#include "TestFile.h"
+
+namespace {
+constexpr double kSecondsPerDay = 86400.0;
+// The first tick of a step, and every tick when the measurement schedule
+// gives no later one.
+constexpr int kFallbackIntervalMs = 10;
+}  // namespace
+
+StepWalker::StepWalker(RunContext& context, QObject* parent)
+    : QObject(parent),
+      m_ctx(context),
+      m_inline(context, [this](const QString& reason) { Fail(reason); }),
+      m_jumps(context) {
+    m_stepTimer.setTimerType(Qt::PreciseTimer);
+    m_stepTimer.setSingleShot(true);
+    QObject::connect(&m_stepTimer, &QTimer::timeout, this, &StepWalker::OnRunTick);
+}
+
+QString StepWalker::ActionOf(int stepIndex) const {
+    return m_ctx.test.Records().Field(stepIndex, StepField::ActionMode);
+}
+
+void StepWalker::Begin() {
+    RunState& s = m_ctx.state;
+    s.CurrentStep = 0;
+    if (s.PauseRequested) {
+        m_resumeAt = ResumePoint::StepEntry;  // paused while connecting
+        return;
+    }
+    Walk(Origin::Start, Move::Enter, StopReason::None);
+}
+
+void StepWalker::Resume() {
+    const ResumePoint at = m_resumeAt;
+    m_resumeAt = ResumePoint::TimedStep;
+    switch (at) {
+        case ResumePoint::StepEntry:
+            Walk(Origin::Start, Move::Enter, StopReason::None);
+            return;
+        case ResumePoint::Advance:
+            Walk(Origin::StepEnd, Move::GoOn, m_pendingReason);
+            return;
+        case ResumePoint::TimedStep:
+            ResumeTimedStep();
+            return;
+    }
+}
+
+void StepWalker::Reset() {
+    StopTicks();
+    ClearHighlight();
+    m_resumeAt = ResumePoint::TimedStep;
+    m_pendingReason = StopReason::None;
+}
+
+void StepWalker::OnRunTick() {
+    m_stepTimer.stop();
+    RunState& s = m_ctx.state;
+    if (s.Halted()) {
+        return;
+    }
+    ++s.WorkDepth;
+    try {
+        Tick();
+    } catch (const std::exception& e) {
+        Fail(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        Fail(QStringLiteral("unexpected error"));
+    }
+    --s.WorkDepth;
+}
+
+bool StepWalker::Tick() {
+    RunState& s = m_ctx.state;
+    s.TickTime = m_ctx.clock.TimeOfDay();
+    m_ctx.displays.Set(Displays::WorkLabel, SpinnerAt(s.TickTime));
+    if (s.MeasureRefTime - 10 > s.TickTime) {
+        s.MeasureRefTime -= kSecondsPerDay;  // midnight passed since the last point
+    }
+    const int step = s.CurrentStep;
+    const QString action = ActionOf(step);
+    const double measT = NumericValue(m_ctx.test.Records().Field(step, StepField::MeasTime));
+    m_ctx.displays.SetStepProgress(step + 1, action, SecondsSince(s.StepStartTime, s.TickTime),
+                                   s.StepDwell);
+    if (measT - 0.01 > s.TickTime - s.MeasureRefTime) {
+        m_stepTimer.start();  // no point due yet
+        return true;
+    }
+    if (!m_ctx.measurement.TakeMeasurement(step)) {
+        return true;  // Stop or Pause arrived during the point
+    }
+    if (const auto failure = m_ctx.points.LogPoint()) {
+        Fail(*failure);
+        return false;
+    }
+    s.MeasureRefTime += measT;
+    const StopReason reason = EndChecks(m_ctx.test.Records().Record(step), m_ctx.displays);
+    if (s.CurrentStep >= m_ctx.test.TotalStepCount()) {
+        return true;
+    }
+    const double elapsed = KeepFourDecimals(SecondsSince(s.StepStartTime, m_ctx.clock.TimeOfDay()));
+    if (s.StepStartTime > kSecondsPerDay) {
+        s.StepStartTime -= kSecondsPerDay;
+    }
+    if (action == Action::kCpCharge && !ProgramOutputs()) {
+        return false;
+    }
+    if (s.Halted()) {
+        return true;
+    }
+    if (reason != StopReason::None) {
+        EndTimedStep(action, reason);
+    } else if (elapsed + 0.05 >= s.StepDwell) {
+        EndTimedStep(action, StopReason::StepOver);
+    } else {
+        Arm(Origin::StepEnd);
+    }
+    return true;
+}
+
+void StepWalker::EndTimedStep(const QString& action, StopReason reason) {
+    RunState& s = m_ctx.state;
+    if (Action::IsDischarge(action) && !Action::IsDischarge(ActionOf(s.CurrentStep + 1))) {
+        m_ctx.channel.LoadOffFirstChannel();
+    }
+    s.TickTime = m_ctx.clock.TimeOfDay();
+    s.StepStartTime = s.TickTime;
+    emit stepEnded(s.CurrentStep + 1, reason);
+    // Whatever ended a timed step, the run goes on with the next step.
+    Walk(Origin::StepEnd, Move::Leave, StopReason::StepOver);
+}
+
+void StepWalker::Walk(Origin origin, Move move, StopReason reason) {
+    RunState& s = m_ctx.state;
+    TestDocument& test = m_ctx.test;
+    for (;;) {
+        if (move == Move::Enter) {
+            s.StepStartStamp = m_ctx.clock.Now();
+        } else {
+            if (move == Move::Leave) {
+                LeaveStep();
+            }
+            if (s.Halted()) {
+                m_resumeAt = ResumePoint::Advance;
+                m_pendingReason = reason;
+                return;
+            }
+            m_resumeAt = ResumePoint::TimedStep;
+            MoveOn(reason);
+        }
+        if (s.CurrentStep >= test.TotalStepCount()) {
+            ClearHighlight();
+            emit listEnded();
+            return;
+        }
+        s.StepDwell = KeepFourDecimals(
+            NumericValue(test.Table().Cell(s.CurrentStep + 1, StepColumn::DwellTime)));
+        Highlight(s.CurrentStep);
+        if (origin == Origin::Start) {
+            s.StepStartTime = KeepFourDecimals(m_ctx.clock.TimeOfDay());
+            s.MeasureRefTime = s.StepStartTime;
+        }
+
+        const QString action = ActionOf(s.CurrentStep);
+        if (Action::IsLoopControl(action)) {
+            const int next = m_jumps.AfterLoopStep(s.CurrentStep);
+            if (action == Action::kFor || action == Action::kFor2) {
+                ClearHighlight();  // a loop head shows no highlight while its body runs
+            }
+            if (origin == Origin::Start) {
+                s.CurrentStep = next;
+                move = Move::Enter;
+            } else {
+                s.CurrentStep = next - 1;
+                move = Move::Leave;
+                reason = StopReason::None;
+            }
+            continue;
+        }
+        if (InlineSteps::IsInline(action)) {
+            if (origin == Origin::StepEnd) {
+                // Timed from its own entry: a load level's dwell starts now,
+                // not when the step before ended.
+                RestartStepClock();
+            }
+            const InlineSteps::Result result = m_inline.RunEnteredStep(s.CurrentStep);
+            if (result == InlineSteps::Result::Halted) {
+                m_resumeAt = s.PauseRequested ? ResumePoint::StepEntry : ResumePoint::TimedStep;
+                return;
+            }
+            if (result == InlineSteps::Result::Timed) {
+                Arm(origin);
+                return;
+            }
+            emit stepEnded(s.CurrentStep + 1, StopReason::StepOver);
+            if (origin == Origin::Start) {
+                s.CurrentStep += 1;
+                move = Move::Enter;
+            } else {
+                // A ramp may have taken many seconds: the next step's dwell
+                // and its measurement schedule start when it is over.
+                RestartStepClock();
+                move = Move::Leave;
+                reason = StopReason::None;
+            }
+            continue;
+        }
+        if (action == Action::kPlusLoad) {
+            // A pulse step ends as a timed step does, whatever began the walk.
+            origin = Origin::StepEnd;
+            if (!RunPulseStep(&reason)) {
+                return;
+            }
+            move = Move::GoOn;
+            continue;
+        }
+        // Every other step is programmed here and timed by the step timer.
+        if (ProgramOutputs()) {
+            Arm(origin);
+        }
+        return;
+    }
+}
+
+void StepWalker::MoveOn(StopReason reason) {
+    if (reason == StopReason::StopValue) {
+        m_jumps.ToGoToTarget();
+    } else {
+        m_ctx.state.CurrentStep += 1;
+    }
+}
+
+void StepWalker::LeaveStep() {
+    RunState& s = m_ctx.state;
+    s.StepStartStamp = m_ctx.clock.Now();
+    m_ctx.measurement.ClearIntegrals();
+    if (s.StepDwell > 0) {
+        m_ctx.test.Table().SetCell(s.CurrentStep + 1, StepColumn::DwellTime,
+                                   NumberText(s.StepDwell));
+    }
+}
+
+bool StepWalker::RunPulseStep(StopReason* reason) {
+    RunState& s = m_ctx.state;
+    if (!ProgramOutputs()) {
+        return false;
+    }
+    *reason = AwaitPulseResult(s.CurrentStep);
+    if (s.Halted()) {
+        m_resumeAt = ResumePoint::Advance;
+        m_pendingReason = *reason;
+        return false;
+    }
+    if (const auto failure = m_ctx.points.LogPoint()) {
+        Fail(*failure);
+        return false;
+    }
+    if (!KeepsPulseLoad(ActionOf(s.CurrentStep + 1))) {
+        m_ctx.channel.LoadOffFirstChannel();
+    }
+    s.StepStartStamp = m_ctx.clock.Now();
+    // The pulse train's time moves the measurement schedule with it.
+    s.MeasureRefTime += m_ctx.clock.TimeOfDay() - s.StepStartTime;
+    s.TickTime = m_ctx.clock.TimeOfDay();
+    s.StepStartTime = s.TickTime;
+    emit stepEnded(s.CurrentStep + 1, *reason);
+    return true;
+}
+
+StopReason StepWalker::AwaitPulseResult(int stepIndex) {
+    const StepRecordArray& records = m_ctx.test.Records();
+    const auto value = [&](StepField f) { return NumericValue(records.Field(stepIndex, f)); };
+    // The whole pulse train plus a second of margin.
+    const double seconds = (value(StepField::StopAH) + 1) *
+                               (value(StepField::StopTime) + value(StepField::StopValue)) / 1000.0 +
+                           1.0;
+    const PulseReply result = ParsePulseReply(m_ctx.channel.ReadTimed(seconds));
+    m_ctx.displays.Set(Displays::VoltageText, result.voltage);
+    m_ctx.displays.Set(Displays::CurrentText, result.current);
+    m_ctx.displays.Set(Displays::PowerText, result.power);
+    // A failed pulse test jumps to the step's go-to target.
+    return result.code == PulseReply::kFailed ? StopReason::StopValue : StopReason::StepOver;
+}
+
+void StepWalker::ResumeTimedStep() {
+    RunState& s = m_ctx.state;
+    if (ActionOf(s.CurrentStep) == Action::kPlusLoad) {
+        Walk(Origin::StepEnd, Move::Enter, StopReason::None);  // the pulse train again
+        return;
+    }
+    if (!ProgramOutputs()) {
+        return;
+    }
+    if (s.InputOnAtPause && !m_ctx.channel.InputOn()) {
+        m_ctx.channel.Write(Cmd::kLoadOn);
+    }
+    Arm(Origin::Start);
+}
+
+bool StepWalker::ProgramOutputs() {
+    if (const auto failure = m_ctx.outputs.ProgramStepOutputs(m_ctx.state.CurrentStep)) {
+        Fail(*failure);
+        return false;
+    }
+    return true;
+}
+
+void StepWalker::Arm(Origin origin) {
+    const RunState& s = m_ctx.state;
+    if (s.Halted()) {
+        return;  // a Stop or Pause arrived while the step was being set up
+    }
+    if (origin == Origin::Start) {
+        m_stepTimer.start(kFallbackIntervalMs);
+        return;
+    }
+    const double t = m_ctx.clock.TimeOfDay();
+    double x = t - s.MeasureRefTime;
+    if (t < s.TickTime) {
+        x = t + kSecondsPerDay - s.MeasureRefTime;  // midnight passed during this tick
+    }
+    const double rem = KeepFourDecimals(m_ctx.test.Options().measureTime - x);
+    const int interval =
+        (x >= 0 && rem > 0.01) ? static_cast<int>(std::lround(rem * 1000.0)) : kFallbackIntervalMs;
+    m_stepTimer.start(interval);
+}
+
+void StepWalker::RestartStepClock() {
+    RunState& s = m_ctx.state;
+    s.TickTime = m_ctx.clock.TimeOfDay();
+    s.StepStartTime = KeepFourDecimals(s.TickTime);
+    s.MeasureRefTime = s.StepStartTime;
+}
+
+void StepWalker::Highlight(int stepIndex) {
+    StepTable& table = m_ctx.test.Table();
+    const int row = stepIndex + 1;
+    if (m_highlightedRow != 0 && m_highlightedRow != row) {
+        table.SetHighlighted(m_highlightedRow, false);
+    }
+    table.SetHighlighted(row, true);
+    table.SetCurrentRow(row);
+    m_highlightedRow = row;
+    emit stepEntered(row);
+}
+
+void StepWalker::ClearHighlight() {
+    if (m_highlightedRow != 0) {
+        m_ctx.test.Table().SetHighlighted(m_highlightedRow, false);
+        m_highlightedRow = 0;
+    }
+}
+
+void StepWalker::Fail(const QString& reason) {
+    m_stepTimer.stop();
+    emit failed(reason);
+}
