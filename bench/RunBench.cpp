@@ -110,12 +110,12 @@ void StopLatency(int trials) {
         QTemporaryDir journalDir;
         const QString journal = journalDir.filePath("journal.txt");
         Session s(steps, 0.01, journal);
-        QTimer::singleShot(0, &s.station, [&] { s.station.StartCommand_Click(); });
+        QTimer::singleShot(0, &s.station, [&] { s.station.Start(); });
         const int clickAt = 1500 + QRandomGenerator::global()->bounded(8000);
         QDateTime clicked;
         QTimer::singleShot(clickAt, &s.station, [&] {
             clicked = QDateTime::currentDateTime();
-            s.station.StopCommand_Click();
+            s.station.Stop();
         });
         s.RunFor(20000);
         if (!clicked.isValid()) {
@@ -136,7 +136,7 @@ void StopLatency(int trials) {
 
 void CpuAtOneSecondPoints(double measureTime, int seconds) {
     Session s({{"DisCharge", "CC", "10", "600", "0", "0", "0", "1"}}, measureTime, QString());
-    QTimer::singleShot(0, &s.station, [&] { s.station.StartCommand_Click(); });
+    QTimer::singleShot(0, &s.station, [&] { s.station.Start(); });
     s.RunFor(3000);  // past the connection pass
     const double cpuBefore = ThreadCpuSeconds();
     const qint64 start = SystemClock::Instance().ReadCounter();
@@ -145,7 +145,7 @@ void CpuAtOneSecondPoints(double measureTime, int seconds) {
     const double cpu = ThreadCpuSeconds() - cpuBefore;
     std::printf("window thread CPU at 1 s points (MeasureTime %g s): %.2f %% of one core\n",
                 measureTime, 100.0 * cpu / wall);
-    s.station.StopCommand_Click();
+    s.station.Stop();
 }
 }  // namespace
 

@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
 
     bool ended = false;
     QObject::connect(&station, &Station::startedUp, &station,
-                     [&] { QTimer::singleShot(0, &station, &Station::StartCommand_Click); });
+                     [&] { QTimer::singleShot(0, &station, &Station::Start); });
     QObject::connect(&station.Control(), &RunControl::runEnded, &app, [&](RunOutcome outcome) {
         ended = outcome == RunOutcome::Finished;
         QTimer::singleShot(300, &app, &QCoreApplication::quit);

@@ -36,9 +36,9 @@ void RunProgress::OnPoint(const MeasuredPoint& point) {
                 static_cast<long long>(point.lineNumber), point.step,
                 table.Cell(point.step, StepColumn::ActionMode).toLocal8Bit().constData(), elapsed,
                 NumberText(m_station.State().StepDwell).toLocal8Bit().constData(),
-                views.Get(Displays::VoltageText).toLocal8Bit().constData(),
-                views.Get(Displays::CurrentText).toLocal8Bit().constData(),
-                views.Get(Displays::PowerText).toLocal8Bit().constData(),
-                views.Get(Displays::AHText).toLocal8Bit().constData());
+                views.Get(Displays::Voltage).toLocal8Bit().constData(),
+                views.Get(Displays::Current).toLocal8Bit().constData(),
+                views.Get(Displays::Power).toLocal8Bit().constData(),
+                views.Get(Displays::AmpHours).toLocal8Bit().constData());
     std::fflush(stdout);
 }

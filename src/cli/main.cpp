@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     op.SetFileAnswer(station.Test().Path());
     op.SetChoiceAnswer(QString::fromLatin1(kStartAnyway));
     if (line.serialNumber) {
-        station.Views().Set(Displays::SNText, *line.serialNumber);
+        station.Views().Set(Displays::SerialNumber, *line.serialNumber);
     }
 
     std::unique_ptr<SimulatedLoad> sim;
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     bool interrupted = false;
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &station, [&] {
         interrupted = true;
-        station.StopCommand_Click();
+        station.Stop();
         QCoreApplication::exit(kInterrupted);
     });
     QObject::connect(&station.Control(), &RunControl::runEnded, &app, [&](RunOutcome outcome) {
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     });
 
     // Start once the event loop runs, so that its waits can process events.
-    QTimer::singleShot(0, &station, [&] { station.StartCommand_Click(); });
+    QTimer::singleShot(0, &station, [&] { station.Start(); });
     const int code = app.exec();
     if (station.State().Running) {
         station.Shutdown();

@@ -1,14 +1,15 @@
 #pragma once
 
 // The measurement options of a test file's "TestStep Option" section. The
-// flags are 1 when ticked; the window's check boxes show the first six.
+// flags are 1 when ticked; the window's check boxes show the first six, each
+// captioned as its comment says.
 struct TestOptions {
-    int measureVoltage = 1;     // Check1 "Voltage"
-    int measureCurrent = 1;     // Check2 "Current"
-    int measurePower = 1;       // Check3 "Power"
-    int measureResistant = 0;   // Check7 "Resistant"
-    int measureKwh = 1;         // Check4 "kWh"
-    int measureCapability = 1;  // Check5 "Ah"
+    int measureVoltage = 1;     // "Voltage"
+    int measureCurrent = 1;     // "Current"
+    int measurePower = 1;       // "Power"
+    int measureResistant = 0;   // "Resistant"
+    int measureKwh = 1;         // "kWh"
+    int measureCapability = 1;  // "Ah"
     // Read from the file and kept, never written back.
     int measureAddKwh = 0;
     int measureAddCapability = 0;

@@ -3,18 +3,18 @@
 #include "NumberText.h"
 
 Displays::Displays(QObject* parent) : QObject(parent) {
-    m_texts[VoltageText] = QStringLiteral("0.0000");
-    m_texts[CurrentText] = QStringLiteral("0.0000");
-    m_texts[PowerText] = QStringLiteral("0.0000");
-    m_texts[ResText] = QStringLiteral("0.0000");
-    m_texts[AHText] = QStringLiteral("0.00000000");
-    m_texts[KWHText] = QStringLiteral("0.00000000");
-    m_texts[WorkLabel] = QStringLiteral("/");
-    m_texts[LoadCountLabel] = QStringLiteral("0");
-    m_texts[Frame2Caption] = QStringLiteral("Channel");
+    m_texts[Voltage] = QStringLiteral("0.0000");
+    m_texts[Current] = QStringLiteral("0.0000");
+    m_texts[Power] = QStringLiteral("0.0000");
+    m_texts[Resistance] = QStringLiteral("0.0000");
+    m_texts[AmpHours] = QStringLiteral("0.00000000");
+    m_texts[KilowattHours] = QStringLiteral("0.00000000");
+    m_texts[Activity] = QStringLiteral("/");
+    m_texts[LoadCount] = QStringLiteral("0");
+    m_texts[ChannelCaption] = QStringLiteral("Channel");
     m_enabled.fill(true);
-    m_enabled[StopCommand] = false;
-    m_enabled[PauseCommand] = false;
+    m_enabled[StopButton] = false;
+    m_enabled[PauseButton] = false;
 }
 
 void Displays::Set(Text id, const QString& text) {
@@ -39,19 +39,19 @@ void Displays::SetEnabled(Control id, bool enabled) {
     emit enabledChanged(id, enabled);
 }
 
-void Displays::SetFrame2Background(FrameBackground background) {
-    if (m_frameBackground == background) {
+void Displays::SetChannelBackground(FrameBackground background) {
+    if (m_channelBackground == background) {
         return;
     }
-    m_frameBackground = background;
+    m_channelBackground = background;
     emit frameChanged();
 }
 
-void Displays::SetFrame2CaptionRed(bool red) {
-    if (m_frameCaptionRed == red) {
+void Displays::SetChannelCaptionRed(bool red) {
+    if (m_channelCaptionRed == red) {
         return;
     }
-    m_frameCaptionRed = red;
+    m_channelCaptionRed = red;
     emit frameChanged();
 }
 
@@ -61,4 +61,8 @@ void Displays::SetStepProgress(int step, const QString& action, double elapsed, 
     Set(StepProgress, QStringLiteral("Step %1 %2 %3/%4 s")
                           .arg(step)
                           .arg(action, QString::number(elapsed, 'f', 0), NumberText(dwell)));
+}
+
+QString ChannelCaptionText(int channelNumber) {
+    return QStringLiteral("Channel - %1").arg(channelNumber);
 }

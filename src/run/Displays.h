@@ -12,39 +12,39 @@ class Displays : public QObject {
 
   public:
     enum Text : int {
-        VoltageText,
-        CurrentText,
-        PowerText,
-        ResText,
-        AHText,
-        KWHText,
-        Loop1Text,
-        Loop2Text,
-        TimeText,
-        WorkLabel,
-        LoadCountLabel,
-        SNText,
-        Frame2Caption,
-        LogFilePath,   // the data log of the running test
-        StepProgress,  // "Step 3 DisCharge 12/60 s" for the status line
+        Voltage,         // mean of the phases at the last point
+        Current,         // sum of the phases
+        Power,           // sum of the phases
+        Resistance,      // shown, never measured
+        AmpHours,        // charge since the step (or run) began
+        KilowattHours,   // energy since the step (or run) began
+        Loop1Count,      // passes left in the FOR loop
+        Loop2Count,      // passes left in the FOR2 loop
+        DateTime,        // the clock
+        Activity,        // the turning mark while the run works
+        LoadCount,       // loads that answered the connection pass
+        SerialNumber,    // of the item under test; names the data log
+        ChannelCaption,  // "Channel - 1", with "  Pause" and the like added
+        LogFilePath,     // the data log of the running test
+        StepProgress,    // "Step 3 DisCharge 12/60 s" for the status line
         TextCount
     };
 
     // Controls whose enabled state the run switches.
     enum Control : int {
-        StartCommand,
-        CheckCommand,
-        StopCommand,
-        PauseCommand,
-        AddCommand,
-        DelCommand,
-        InsCommand,
-        SaveCommand,
-        OpenCommand,
-        ConnectCommand,
-        MoveUpCommand,
-        MoveDnCommand,
-        SNTextControl,
+        StartButton,
+        CheckButton,
+        StopButton,
+        PauseButton,
+        AddStepButton,
+        DeleteStepButton,
+        InsertStepButton,
+        SaveButton,
+        OpenButton,
+        ConnectButton,
+        MoveUpButton,
+        MoveDownButton,
+        SerialNumberBox,
         ControlCount
     };
 
@@ -64,10 +64,10 @@ class Displays : public QObject {
     bool IsEnabled(Control id) const { return m_enabled[static_cast<size_t>(id)]; }
     void SetEnabled(Control id, bool enabled);
 
-    FrameBackground Frame2Background() const { return m_frameBackground; }
-    void SetFrame2Background(FrameBackground background);
-    bool Frame2CaptionRed() const { return m_frameCaptionRed; }
-    void SetFrame2CaptionRed(bool red);
+    FrameBackground ChannelBackground() const { return m_channelBackground; }
+    void SetChannelBackground(FrameBackground background);
+    bool ChannelCaptionRed() const { return m_channelCaptionRed; }
+    void SetChannelCaptionRed(bool red);
 
     // Progress of the running step, for the status line (dwell 0 = none).
     double StepElapsed() const { return m_stepElapsed; }
@@ -82,8 +82,11 @@ class Displays : public QObject {
   private:
     std::array<QString, TextCount> m_texts;
     std::array<bool, ControlCount> m_enabled{};
-    FrameBackground m_frameBackground = FrameBackground::ButtonFace;
-    bool m_frameCaptionRed = false;
+    FrameBackground m_channelBackground = FrameBackground::ButtonFace;
+    bool m_channelCaptionRed = false;
     double m_stepElapsed = 0;
     double m_stepDwell = 0;
 };
+
+// The channel frame's caption: "Channel - <n>".
+QString ChannelCaptionText(int channelNumber);

@@ -9,9 +9,9 @@ StopReason EndChecks(const StepRecord& step, const Displays& displays) {
     const QString& action = step[StepField::ActionMode];
     const double stopValue = NumericValue(step[StepField::StopValue]);
     const double stopAh = NumericValue(step[StepField::StopAH]);
-    const double voltage = displays.Value(Displays::VoltageText);
-    const double current = displays.Value(Displays::CurrentText);
-    const double ah = displays.Value(Displays::AHText);
+    const double voltage = displays.Value(Displays::Voltage);
+    const double current = displays.Value(Displays::Current);
+    const double ah = displays.Value(Displays::AmpHours);
     const bool ahReached = stopAh > 0 && ah >= stopAh;
 
     if (action == Action::kCharge || action == Action::kCpCharge) {

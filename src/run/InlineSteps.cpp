@@ -29,8 +29,8 @@ bool InlineSteps::Halted() const {
     return m_ctx.state.Halted();
 }
 
-bool InlineSteps::TakeInlinePoint() {
-    if (!m_ctx.state.NoSaveLog && !m_ctx.measurement.TakeMeasurement(m_ctx.state.CurrentStep)) {
+bool InlineSteps::TakePoint() {
+    if (!m_ctx.state.NoSaveLog && !m_ctx.measurement.MeasurePoint()) {
         return false;
     }
     ProcessPendingEvents();
@@ -61,7 +61,7 @@ bool InlineSteps::RunRamp(int stepIndex) {
     if (dwell == 0) {
         send(target);
         m_ctx.channel.Write(Cmd::kLoadOn);
-        return TakeInlinePoint();
+        return TakePoint();
     }
 
     double measT = NumericValue(records.Field(stepIndex, StepField::MeasTime));
@@ -93,7 +93,7 @@ bool InlineSteps::RunRamp(int stepIndex) {
             level += delta;
             send(level);
         }
-        if (!TakeInlinePoint()) {
+        if (!TakePoint()) {
             return false;
         }
         PacedWait(m_ctx.clock, measT * 1000.0 - m_ctx.clock.ElapsedMs(last) - kPassOverheadMs,
@@ -148,5 +148,5 @@ bool InlineSteps::RunLevel(int stepIndex, bool withDwell) {
         m_ctx.channel.Write(Cmd::WithValue(Cmd::kPowerFactor, field(StepField::PF)));
     }
     m_ctx.channel.Write(Cmd::kLoadOn);
-    return TakeInlinePoint();
+    return TakePoint();
 }

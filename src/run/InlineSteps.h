@@ -29,7 +29,7 @@ class InlineSteps {
     bool RunRamp(int stepIndex);
     bool RunLevel(int stepIndex, bool withDwell);
     void SendLevel(const QString& mode, double level);
-    bool TakeInlinePoint();
+    bool TakePoint();
     bool Halted() const;
 
     RunContext& m_ctx;

@@ -29,8 +29,8 @@ Measurement::Measurement(RunChannel& channel, const StepTable& steps, PhaseGrid&
       m_state(state),
       m_clock(clock) {}
 
-bool Measurement::TakeMeasurement(int /*stepIndex*/) {
-    RefreshLoopBoxes();
+bool Measurement::MeasurePoint() {
+    ShowLoopCounts();
     QueryPhases(Cmd::kPhaseVoltages, kVoltageColumn);
     QueryPhases(Cmd::kPhaseCurrents, kCurrentColumn);
     QueryPhases(Cmd::kPhasePowers, kPowerColumn);
@@ -41,12 +41,12 @@ bool Measurement::TakeMeasurement(int /*stepIndex*/) {
     return true;
 }
 
-void Measurement::RefreshLoopBoxes() {
+void Measurement::ShowLoopCounts() {
     const auto loopText = [this](int row) {
         return row != 0 ? m_steps.Cell(row, StepColumn::LoopTimes) : QString();
     };
-    m_displays.Set(Displays::Loop1Text, loopText(m_state.ForRow));
-    m_displays.Set(Displays::Loop2Text, loopText(m_state.For2Row));
+    m_displays.Set(Displays::Loop1Count, loopText(m_state.ForRow));
+    m_displays.Set(Displays::Loop2Count, loopText(m_state.For2Row));
 }
 
 void Measurement::QueryPhases(const QString& query, int column) {
@@ -84,8 +84,8 @@ void Measurement::QueryPhases(const QString& query, int column) {
 }
 
 void Measurement::ClearIntegrals() {
-    m_displays.Set(Displays::AHText, QStringLiteral("0.00000000"));
-    m_displays.Set(Displays::KWHText, QStringLiteral("0.00000000"));
+    m_displays.Set(Displays::AmpHours, QStringLiteral("0.00000000"));
+    m_displays.Set(Displays::KilowattHours, QStringLiteral("0.00000000"));
     m_state.LastPointCounter = m_clock.ReadCounter();
 }
 
@@ -114,24 +114,25 @@ void Measurement::UpdateSummary() {
     // A point without any reading leaves the boxes as they were, so that a
     // missed reply does not look like an empty battery.
     if (voltages > 0) {
-        m_displays.Set(Displays::VoltageText, Fixed(voltageSum / voltages, 4));
+        m_displays.Set(Displays::Voltage, Fixed(voltageSum / voltages, 4));
     }
     if (anyCurrent) {
-        m_displays.Set(Displays::CurrentText, Fixed(current, 4));
+        m_displays.Set(Displays::Current, Fixed(current, 4));
     }
     if (anyPower) {
-        m_displays.Set(Displays::PowerText, Fixed(power, 4));
+        m_displays.Set(Displays::Power, Fixed(power, 4));
     }
 
     const qint64 now = m_clock.ReadCounter();
     const double hours = m_clock.ElapsedMs(m_state.LastPointCounter) / 3600000.0;
     m_state.LastPointCounter = now;
     if (anyCurrent) {
-        m_displays.Set(Displays::AHText,
-                       Fixed(m_displays.Value(Displays::AHText) + current * hours, 8));
+        m_displays.Set(Displays::AmpHours,
+                       Fixed(m_displays.Value(Displays::AmpHours) + current * hours, 8));
     }
     if (anyPower) {
-        m_displays.Set(Displays::KWHText,
-                       Fixed(m_displays.Value(Displays::KWHText) + power * hours / 1000.0, 8));
+        m_displays.Set(
+            Displays::KilowattHours,
+            Fixed(m_displays.Value(Displays::KilowattHours) + power * hours / 1000.0, 8));
     }
 }

@@ -18,7 +18,7 @@ class Measurement {
                 RunState& state, const Clock& clock);
 
     // Returns false when Stop or Pause cut the point short.
-    bool TakeMeasurement(int stepIndex);
+    bool MeasurePoint();
 
     // Fills grid column `column` (1 voltage, 2 current, 3 power) from `query`.
     void QueryPhases(const QString& query, int column);
@@ -27,7 +27,7 @@ class Measurement {
     void ClearIntegrals();
 
   private:
-    void RefreshLoopBoxes();
+    void ShowLoopCounts();
     void UpdateSummary();
 
     RunChannel& m_channel;

@@ -6,6 +6,8 @@ PhaseGrid::PhaseGrid(QObject* parent) : QAbstractTableModel(parent) {
 
 void PhaseGrid::LayOut() {
     beginResetModel();
+    // "Votlage" as spelled on screen and in the data log header, whose column
+    // titles are these: part of both formats.
     const char* headers[kColumns] = {"Phase", "Votlage", "Current", "Power"};
     const char* phases[kRows] = {"", "A", "B", "C"};
     for (int r = 0; r < kRows; ++r) {

@@ -24,6 +24,7 @@
 
 namespace {
 const QString kNoSaveLog = QStringLiteral("NoSaveLog");
+// Spelled as the channel caption has always shown it: part of the screen format.
 const QString kStopping = QStringLiteral("  Stoping......");
 const QString kPause = QStringLiteral("  Pause");
 const QString kLoadError = QStringLiteral(" - Load Error");
@@ -46,27 +47,27 @@ RunControl::RunControl(RunContext& context, QObject* parent)
 }
 
 QString RunControl::ChannelCaption() const {
-    return QStringLiteral("Channel - %1").arg(m_ctx.settings.channelNumber);
+    return ChannelCaptionText(m_ctx.settings.channelNumber);
 }
 
 void RunControl::AppendCaption(const QString& suffix) {
-    m_ctx.displays.Set(Displays::Frame2Caption,
-                       m_ctx.displays.Get(Displays::Frame2Caption) + suffix);
+    m_ctx.displays.Set(Displays::ChannelCaption,
+                       m_ctx.displays.Get(Displays::ChannelCaption) + suffix);
 }
 
-void RunControl::SetControlsForRun(bool editing) {
+void RunControl::SetEditing(bool editing) {
     for (Displays::Control c :
-         {Displays::StartCommand, Displays::CheckCommand, Displays::AddCommand,
-          Displays::DelCommand, Displays::InsCommand, Displays::SaveCommand, Displays::OpenCommand,
-          Displays::ConnectCommand, Displays::MoveUpCommand, Displays::MoveDnCommand,
-          Displays::SNTextControl}) {
+         {Displays::StartButton, Displays::CheckButton, Displays::AddStepButton,
+          Displays::DeleteStepButton, Displays::InsertStepButton, Displays::SaveButton,
+          Displays::OpenButton, Displays::ConnectButton, Displays::MoveUpButton,
+          Displays::MoveDownButton, Displays::SerialNumberBox}) {
         m_ctx.displays.SetEnabled(c, editing);
     }
-    m_ctx.displays.SetEnabled(Displays::StopCommand, !editing);
-    m_ctx.displays.SetEnabled(Displays::PauseCommand, !editing);
+    m_ctx.displays.SetEnabled(Displays::StopButton, !editing);
+    m_ctx.displays.SetEnabled(Displays::PauseButton, !editing);
 }
 
-void RunControl::ReleaseOutputs() {
+void RunControl::ReleaseLoad() {
     m_ctx.channel.LoadOffFirstChannel();
 }
 
@@ -101,11 +102,11 @@ bool RunControl::TableNeedsSave() const {
 
 bool RunControl::OpenDataLog() {
     RunState& s = m_ctx.state;
-    QString serial = m_ctx.displays.Get(Displays::SNText);
+    QString serial = m_ctx.displays.Get(Displays::SerialNumber);
     if (serial.isEmpty() || serial == kNoSaveLog) {
         s.NoSaveLog = true;
         serial = kNoSaveLog;
-        m_ctx.displays.Set(Displays::SNText, serial);
+        m_ctx.displays.Set(Displays::SerialNumber, serial);
     } else {
         s.NoSaveLog = false;
         if (!IsSafeFileName(serial)) {
@@ -129,7 +130,7 @@ bool RunControl::OpenDataLog() {
     return true;
 }
 
-void RunControl::StartCommand_Click() {
+void RunControl::Start() {
     const RunState& s = m_ctx.state;
     if (s.Running && !s.PauseRequested) {
         return;
@@ -188,14 +189,14 @@ void RunControl::StartWhenIdle(bool resume) {
 void RunControl::StartRun() {
     RunState& s = m_ctx.state;
     s.StopRequested = false;
-    m_ctx.displays.Set(Displays::WorkLabel, SpinnerAt(m_ctx.clock.TimeOfDay()));
-    m_ctx.displays.Set(Displays::Frame2Caption, ChannelCaption());
-    m_ctx.displays.SetFrame2CaptionRed(false);
+    m_ctx.displays.Set(Displays::Activity, SpinnerAt(m_ctx.clock.TimeOfDay()));
+    m_ctx.displays.Set(Displays::ChannelCaption, ChannelCaption());
+    m_ctx.displays.SetChannelCaptionRed(false);
 
     if (TableNeedsSave()) {
         // Running what the operator does not see, or losing the edits at
         // Stop, is worse than not starting.
-        if (!m_saveCommand || !m_saveCommand()) {
+        if (!m_saveAs || !m_saveAs()) {
             emit runEnded(RunOutcome::NotStarted);
             return;
         }
@@ -213,8 +214,8 @@ void RunControl::StartRun() {
         return;
     }
 
-    m_ctx.displays.SetFrame2Background(Displays::FrameBackground::Running);
-    SetControlsForRun(false);
+    m_ctx.displays.SetChannelBackground(Displays::FrameBackground::Running);
+    SetEditing(false);
     m_ctx.measurement.ClearIntegrals();
     m_ctx.points.RestartNumbering();
     s.Running = true;
@@ -223,13 +224,13 @@ void RunControl::StartRun() {
     emit runStarted();
 
     const int loads = m_ctx.connection.AllConnect();
-    m_ctx.displays.Set(Displays::LoadCountLabel, QString::number(loads));
+    m_ctx.displays.Set(Displays::LoadCount, QString::number(loads));
     if (s.StopRequested) {
         return;  // stopped while connecting
     }
     if (loads == 0) {
         AppendCaption(kLoadError);
-        m_ctx.displays.SetFrame2CaptionRed(true);
+        m_ctx.displays.SetChannelCaptionRed(true);
         m_ctx.op.ShowMessage(QStringLiteral("Electronic Load Connect Error, Please check it."));
         StopRun(RunOutcome::NoLoad);
         return;
@@ -243,7 +244,7 @@ void RunControl::StartRun() {
     m_walker.Begin();
 }
 
-void RunControl::StopCommand_Click() {
+void RunControl::Stop() {
     StopRun(RunOutcome::Stopped);
 }
 
@@ -257,16 +258,16 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     s.StopRequested = true;
     m_walker.StopTicks();
     AppendCaption(kStopping);
-    ReleaseOutputs();
+    ReleaseLoad();
     WaitWithEvents(kStopSettleMs);
     m_ctx.points.File().Close();
-    SetControlsForRun(true);
+    SetEditing(true);
     m_ctx.test.LoadTestFile(m_ctx.op);
-    m_ctx.displays.Set(Displays::WorkLabel, kSpinnerIdle);
+    m_ctx.displays.Set(Displays::Activity, kSpinnerIdle);
     m_ctx.displays.Set(Displays::StepProgress, QString());
-    m_ctx.displays.SetFrame2Background(Displays::FrameBackground::ButtonFace);
-    m_ctx.displays.Set(Displays::Frame2Caption, ChannelCaption());
-    m_ctx.displays.SetFrame2CaptionRed(false);
+    m_ctx.displays.SetChannelBackground(Displays::FrameBackground::ButtonFace);
+    m_ctx.displays.Set(Displays::ChannelCaption, ChannelCaption());
+    m_ctx.displays.SetChannelCaptionRed(false);
     ProcessPendingEvents();
     m_ctx.test.Table().ClearHighlights();
     m_walker.Reset();
@@ -291,27 +292,27 @@ void RunControl::StopWithError(const QString& reason) {
     StopRun(RunOutcome::Error, QStringLiteral("Test stopped at step %1: %2").arg(step).arg(reason));
 }
 
-void RunControl::PauseCommand_Click() {
+void RunControl::Pause() {
     RunState& s = m_ctx.state;
     if (!s.Running || s.PauseRequested || s.StopRequested) {
         return;  // a Pause while Stop settles would outlive the run and hold the next one
     }
-    m_ctx.displays.SetEnabled(Displays::StartCommand, true);
-    m_ctx.displays.SetEnabled(Displays::PauseCommand, false);
+    m_ctx.displays.SetEnabled(Displays::StartButton, true);
+    m_ctx.displays.SetEnabled(Displays::PauseButton, false);
     m_walker.StopTicks();
     s.PauseRequested = true;
     s.PausedAt = m_ctx.clock.TimeOfDay();
     s.InputOnAtPause = m_ctx.channel.InputOn();
     AppendCaption(kPause);
-    ReleaseOutputs();
+    ReleaseLoad();
     WaitWithEvents(kPauseSettleMs);
 }
 
 void RunControl::Resume() {
     RunState& s = m_ctx.state;
     s.PauseRequested = false;
-    m_ctx.displays.Set(Displays::Frame2Caption, ChannelCaption());
-    SetControlsForRun(false);
+    m_ctx.displays.Set(Displays::ChannelCaption, ChannelCaption());
+    SetEditing(false);
     // The paused time does not count towards the step's dwell.
     const double paused = SecondsSince(s.PausedAt, m_ctx.clock.TimeOfDay());
     s.StepStartTime += paused;
@@ -325,7 +326,7 @@ void RunControl::Shutdown() {
     s.StopRequested = true;
     m_walker.StopTicks();
     AppendCaption(kStopping);
-    ReleaseOutputs();
+    ReleaseLoad();
     m_ctx.points.File().Close();
     if (m_ctx.connection.Records()[m_ctx.connection.LoadDevice(0)].ConnectMode ==
         ConnectionRecord::kLan) {

@@ -31,18 +31,19 @@ class RunControl : public QObject {
   public:
     RunControl(RunContext& context, QObject* parent = nullptr);
 
-    void StartCommand_Click();
-    void StopCommand_Click();
-    void PauseCommand_Click();
+    void Start();
+    void Stop();
+    void Pause();
     // The window is closing: no new work, load off, socket closed.
     void Shutdown();
 
-    void ReleaseOutputs();
-    void SetControlsForRun(bool editing);
+    // Editing on (and Start, Open, Save, Connect with it), Stop and Pause
+    // off; or the other way round while a run goes.
+    void SetEditing(bool editing);
 
     // Saves the table through the save dialog; false when cancelled or failed.
     // Set by the station, which owns the file commands.
-    void SetSaveCommand(std::function<bool()> save) { m_saveCommand = std::move(save); }
+    void SetSaveAs(std::function<bool()> save) { m_saveAs = std::move(save); }
 
   signals:
     void runStarted();
@@ -71,6 +72,8 @@ class RunControl : public QObject {
     // Ends the run because of an error: the load is released, the log closed,
     // and the operator told "Test stopped at step N: <reason>".
     void StopWithError(const QString& reason);
+    // "LOAD OFF" to the load: the input goes off whatever the run was doing.
+    void ReleaseLoad();
     QString ChannelCaption() const;
     void AppendCaption(const QString& suffix);
     // Stop, then the message (if any), then the outcome.
@@ -78,7 +81,7 @@ class RunControl : public QObject {
 
     RunContext& m_ctx;
     StepWalker m_walker;
-    std::function<bool()> m_saveCommand;
+    std::function<bool()> m_saveAs;
     bool m_stopping = false;
     bool m_checking = false;
 };

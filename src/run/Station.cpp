@@ -33,17 +33,10 @@ Station::Station(Operator& op, const Clock& clock, const QString& programFolder,
                                    m_phases, m_state, *m_channel, *m_measurement, *m_outputs,
                                    *m_points});
     m_control = std::make_unique<RunControl>(*m_context);
-    m_control->SetSaveCommand([this] { return SaveCommand_Click(); });
+    m_control->SetSaveAs([this] { return SaveTestFileAs(); });
     m_connection->SetActivityHook(
-        [this](QChar c) { m_displays.Set(Displays::WorkLabel, QString(c)); });
-    QObject::connect(&m_timer1, &QTimer::timeout, this, [this] {
-        if (!m_startedUp) {
-            m_timer1.stop();
-            StartUp();
-            m_timer1.start(kClockIntervalMs);
-        }
-        Timer1_Timer();
-    });
+        [this](QChar c) { m_displays.Set(Displays::Activity, QString(c)); });
+    QObject::connect(&m_clockTimer, &QTimer::timeout, this, &Station::OnClockTick);
     // A run counts cells of the table down and Stop reloads the file: that is
     // no edit of the operator's.
     QObject::connect(m_control.get(), &RunControl::runStarted, this,
@@ -52,7 +45,7 @@ Station::Station(Operator& op, const Clock& clock, const QString& programFolder,
                      [this] { m_test.HoldModified(false); });
     QObject::connect(
         m_connection.get(), &LoadConnection::loadCountChanged, this,
-        [this](int count) { m_displays.Set(Displays::LoadCountLabel, QString::number(count)); });
+        [this](int count) { m_displays.Set(Displays::LoadCount, QString::number(count)); });
 }
 
 Station::~Station() {
@@ -61,11 +54,20 @@ Station::~Station() {
 }
 
 void Station::BeginClock() {
-    m_timer1.start(kStartUpDelayMs);
+    m_clockTimer.start(kStartUpDelayMs);
 }
 
-void Station::Timer1_Timer() {
-    m_displays.Set(Displays::TimeText,
+void Station::OnClockTick() {
+    if (!m_startedUp) {
+        m_clockTimer.stop();
+        StartUp();
+        m_clockTimer.start(kClockIntervalMs);
+    }
+    ShowDateTime();
+}
+
+void Station::ShowDateTime() {
+    m_displays.Set(Displays::DateTime,
                    m_clock.Now().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")));
 }
 
@@ -91,22 +93,21 @@ void Station::StartUp() {
     m_connection->LoadConnectionSettings(m_settings.settingsPath, m_settings.testFilePath);
     m_test.LoadTestFile(m_operator);
 
-    QString serial = m_displays.Get(Displays::SNText);
+    QString serial = m_displays.Get(Displays::SerialNumber);
     if (serial.isEmpty()) {
         serial = m_clock.Now().toString(QStringLiteral("yyyyMMdd")) +
                  QString::number(m_settings.channelNumber);
-        m_displays.Set(Displays::SNText, serial);
+        m_displays.Set(Displays::SerialNumber, serial);
     }
     m_displays.Set(
         Displays::LogFilePath,
         QDir::toNativeSeparators(
             QDir(m_settings.programFolder).filePath(QStringLiteral("TestLog/") + serial + ".CSV")));
-    m_displays.Set(Displays::Frame2Caption,
-                   QStringLiteral("Channel - %1").arg(m_settings.channelNumber));
-    m_displays.Set(Displays::WorkLabel, kSpinnerIdle);
+    m_displays.Set(Displays::ChannelCaption, ChannelCaptionText(m_settings.channelNumber));
+    m_displays.Set(Displays::Activity, kSpinnerIdle);
     m_state.PauseRequested = false;
-    m_control->SetControlsForRun(true);
-    Timer1_Timer();
+    m_control->SetEditing(true);
+    ShowDateTime();
     emit startedUp();
 }
 
@@ -117,7 +118,7 @@ QString Station::DialogPreset() const {
     return QDir::toNativeSeparators(QDir(m_settings.programFolder).filePath("TESTTMP.INI"));
 }
 
-void Station::OpenCommand_Click() {
+void Station::OpenTestFile() {
     const QString path = m_operator.AskOpenFile(kTestFileFilter, DialogPreset());
     if (path.isEmpty() || !m_test.OpenTestFile(path, m_operator)) {
         return;
@@ -131,7 +132,7 @@ void Station::OpenCommand_Click() {
     m_connection->LoadConnectionSettings(m_settings.settingsPath, path);
 }
 
-bool Station::SaveCommand_Click() {
+bool Station::SaveTestFileAs() {
     const QString path = m_operator.AskSaveFile(kTestFileFilter, DialogPreset());
     return !path.isEmpty() && SaveTestFileAs(path);
 }
@@ -153,11 +154,11 @@ bool Station::SaveTestFileAs(const QString& path) {
     return true;
 }
 
-void Station::ConnectCommand_Click() {
+void Station::ReloadConnectionSettings() {
     m_connection->LoadConnectionSettings(m_settings.settingsPath, m_test.Path());
 }
 
-void Station::ConnectOKCommand_Click() {
+void Station::AcceptConnectionSettings() {
     QString error;
     if (!m_connection->StoreConnectionSettings(m_settings.settingsPath, m_test.Path(), &error)) {
         m_operator.ShowMessage(
@@ -165,7 +166,7 @@ void Station::ConnectOKCommand_Click() {
     }
     m_settings.connectMode = m_connection->Records()[m_connection->LoadDevice(0)].ConnectMode;
     m_settings.lanMode = m_settings.connectMode == ConnectionRecord::kLan;
-    SaveCommand_Click();
+    SaveTestFileAs();
 }
 
 void Station::ShowCheck() {

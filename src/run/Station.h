@@ -22,7 +22,7 @@ class RunChannel;
 
 // The whole engine behind the window and the headless runner: settings, the
 // test, the load connection, the run and what the window shows. Both faces
-// call the same click handlers and read the same models.
+// call the same operations and read the same models.
 class Station : public QObject {
     Q_OBJECT
 
@@ -37,24 +37,25 @@ class Station : public QObject {
     // Starts the clock timer: StartUp() after 500 ms, then the time display
     // every second.
     void BeginClock();
-    // Shows the date and time in TimeText.
-    void Timer1_Timer();
 
-    void StartCommand_Click() { m_control->StartCommand_Click(); }
-    void StopCommand_Click() { m_control->StopCommand_Click(); }
-    void PauseCommand_Click() { m_control->PauseCommand_Click(); }
+    void Start() { m_control->Start(); }
+    void Stop() { m_control->Stop(); }
+    void Pause() { m_control->Pause(); }
     // The "Check" command: lists what the check finds in the step table.
     void ShowCheck();
-    // A file that is no test file is refused and nothing changes.
-    void OpenCommand_Click();
-    // Returns false when the dialog was cancelled or the file not written.
-    bool SaveCommand_Click();
+    // Asks for a test file and loads it with its connection settings. A file
+    // that is no test file is refused and nothing changes.
+    void OpenTestFile();
+    // Asks where to save the test and saves it there (below). Returns false
+    // when the dialog was cancelled or the file not written.
+    bool SaveTestFileAs();
     // Saves the table, its options and the connection to `path` and makes it
     // the current test file; until the test file is written nothing changes.
     bool SaveTestFileAs(const QString& path);
-    // The connection panel: opening restores it, OK stores it and saves.
-    void ConnectCommand_Click();
-    void ConnectOKCommand_Click();
+    // The connection panel: opening restores the settings from the test
+    // file, OK stores them in it and in TRIO.INI and saves the test.
+    void ReloadConnectionSettings();
+    void AcceptConnectionSettings();
     // The window closes: the run stops at once and the load is released.
     void Shutdown();
 
@@ -76,6 +77,9 @@ class Station : public QObject {
     void startedUp();
 
   private:
+    // The clock timer: the start-up work at its first tick, then the time.
+    void OnClockTick();
+    void ShowDateTime();
     QString ResolveTestPath(const QString& path) const;
     QString DialogPreset() const;
 
@@ -86,7 +90,7 @@ class Station : public QObject {
     Displays m_displays;
     PhaseGrid m_phases;
     RunState m_state;
-    QTimer m_timer1;
+    QTimer m_clockTimer;
     bool m_startedUp = false;
     std::unique_ptr<LoadConnection> m_connection;
     std::unique_ptr<RunChannel> m_channel;

@@ -91,7 +91,7 @@ void StepWalker::OnRunTick() {
 bool StepWalker::Tick() {
     RunState& s = m_ctx.state;
     s.TickTime = m_ctx.clock.TimeOfDay();
-    m_ctx.displays.Set(Displays::WorkLabel, SpinnerAt(s.TickTime));
+    m_ctx.displays.Set(Displays::Activity, SpinnerAt(s.TickTime));
     if (s.MeasureRefTime - 10 > s.TickTime) {
         s.MeasureRefTime -= kSecondsPerDay;  // midnight passed since the last point
     }
@@ -104,7 +104,7 @@ bool StepWalker::Tick() {
         m_stepTimer.start();  // no point due yet
         return true;
     }
-    if (!m_ctx.measurement.TakeMeasurement(step)) {
+    if (!m_ctx.measurement.MeasurePoint()) {
         return true;  // Stop or Pause arrived during the point
     }
     if (const auto failure = m_ctx.points.LogPoint()) {
@@ -293,9 +293,9 @@ StopReason StepWalker::AwaitPulseResult(int stepIndex) {
                                (value(StepField::StopTime) + value(StepField::StopValue)) / 1000.0 +
                            1.0;
     const PulseReply result = ParsePulseReply(m_ctx.channel.ReadTimed(seconds));
-    m_ctx.displays.Set(Displays::VoltageText, result.voltage);
-    m_ctx.displays.Set(Displays::CurrentText, result.current);
-    m_ctx.displays.Set(Displays::PowerText, result.power);
+    m_ctx.displays.Set(Displays::Voltage, result.voltage);
+    m_ctx.displays.Set(Displays::Current, result.current);
+    m_ctx.displays.Set(Displays::Power, result.power);
     // A failed pulse test jumps to the step's go-to target.
     return result.code == PulseReply::kFailed ? StopReason::StopValue : StopReason::StepOver;
 }

@@ -61,7 +61,7 @@ TEST_F(MeasurementTest, FillsAPhaseOnlyWhenAFurtherFieldFollowsIt) {
 
 TEST_F(MeasurementTest, SilentLoadMarksPhasesAndKeepsSummaryBoxes) {
     Connect({"", ""});
-    displays.Set(Displays::VoltageText, "48.0000");
+    displays.Set(Displays::Voltage, "48.0000");
     measurement.QueryPhases("GLOB:MEAS:VOLT?", 1);
     EXPECT_EQ(Cell(1, 1), "ErrRec");  // a timed-out read is a one-field reply
     EXPECT_EQ(Cell(2, 1), "Err");
@@ -74,20 +74,20 @@ TEST_F(MeasurementTest, PointWritesMeanVoltageSumsAndIntegratesCharge) {
     table.SetCell(1, StepColumn::LoopTimes, "3");
     measurement.ClearIntegrals();
     SystemClock::Instance().Delay(20);
-    ASSERT_TRUE(measurement.TakeMeasurement(0));
-    EXPECT_EQ(displays.Get(Displays::Loop1Text), "3");
-    EXPECT_EQ(displays.Get(Displays::Loop2Text), "");
-    EXPECT_EQ(displays.Get(Displays::VoltageText), "52.0000");
-    EXPECT_EQ(displays.Get(Displays::CurrentText), "30.0000");
-    EXPECT_EQ(displays.Get(Displays::PowerText), "1560.0000");
+    ASSERT_TRUE(measurement.MeasurePoint());
+    EXPECT_EQ(displays.Get(Displays::Loop1Count), "3");
+    EXPECT_EQ(displays.Get(Displays::Loop2Count), "");
+    EXPECT_EQ(displays.Get(Displays::Voltage), "52.0000");
+    EXPECT_EQ(displays.Get(Displays::Current), "30.0000");
+    EXPECT_EQ(displays.Get(Displays::Power), "1560.0000");
     // 30 A for at least 20 ms is at least 1.6e-4 Ah.
-    EXPECT_GE(displays.Value(Displays::AHText), 30 * 0.020 / 3600);
-    EXPECT_GT(displays.Value(Displays::KWHText), 0);
+    EXPECT_GE(displays.Value(Displays::AmpHours), 30 * 0.020 / 3600);
+    EXPECT_GT(displays.Value(Displays::KilowattHours), 0);
 }
 
 TEST_F(MeasurementTest, NothingIsAskedOnceTheRunIsHalted) {
     Connect({"1,2,3,4\n"});
     state.StopRequested = true;
-    EXPECT_FALSE(measurement.TakeMeasurement(0));
+    EXPECT_FALSE(measurement.MeasurePoint());
     EXPECT_EQ(Cell(1, 1), "0.000");
 }

@@ -61,7 +61,7 @@ TEST(RunFlow, DischargeIsProgrammedAndMeasuredUntilItsDwellEnds) {
     // Measured every 0.2 s for about a second, then the load goes off.
     EXPECT_GE(commands.count("GLOB:MEAS:VOLT?"), 3);
     EXPECT_EQ(WithoutQueries(commands).last(), "LOAD OFF");
-    const QStringList log = LogLines(h.LogPath(h.station->Views().Get(Displays::SNText)));
+    const QStringList log = LogLines(h.LogPath(h.station->Views().Get(Displays::SerialNumber)));
     ASSERT_GE(log.size(), 4);
     EXPECT_EQ(log[0],
               "No.,Step,Loop1,StepTime,VotlageA,VotlageB,VotlageC,CurrentA,CurrentB,CurrentC,"
@@ -122,7 +122,7 @@ TEST(RunFlow, StopVoltageFromTheBatteryEndsTheDischarge) {
     RunHarness h(sim);
     h.Prepare({{"DisCharge", "CC", "30", "600", "45", "0", "0", "0.2"}});
     ASSERT_EQ(h.Run(30000), RunOutcome::Finished);
-    const QStringList log = LogLines(h.LogPath(h.station->Views().Get(Displays::SNText)));
+    const QStringList log = LogLines(h.LogPath(h.station->Views().Get(Displays::SerialNumber)));
     ASSERT_GE(log.size(), 2);
     EXPECT_LT(log.last().split(',')[4].toDouble(), 45.0);
 }
@@ -130,24 +130,24 @@ TEST(RunFlow, StopVoltageFromTheBatteryEndsTheDischarge) {
 TEST(RunFlow, PauseReleasesTheLoadAndStartResumesTheStep) {
     RunHarness h;
     h.Prepare({{"DisCharge", "CC", "5", "60", "0", "0", "0", "0.2"}});
-    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
     ASSERT_TRUE(h.RunUntil([&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?") >= 3; }));
-    h.station->PauseCommand_Click();
-    EXPECT_TRUE(h.station->Views().Get(Displays::Frame2Caption).endsWith("  Pause"));
+    h.station->Pause();
+    EXPECT_TRUE(h.station->Views().Get(Displays::ChannelCaption).endsWith("  Pause"));
     EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
     EXPECT_FALSE(h.sim->InputOn());
-    const QString logPath = h.LogPath(h.station->Views().Get(Displays::SNText));
+    const QString logPath = h.LogPath(h.station->Views().Get(Displays::SerialNumber));
     const int linesAtPause = LogLines(logPath).size();
 
-    h.station->StartCommand_Click();  // resume
-    EXPECT_EQ(h.station->Views().Get(Displays::Frame2Caption), "Channel - 1");
+    h.station->Start();  // resume
+    EXPECT_EQ(h.station->Views().Get(Displays::ChannelCaption), "Channel - 1");
     EXPECT_TRUE(h.sim->WaitForCommand("LOAD ON", 2));
     const int before = h.sim->Journal().count("GLOB:MEAS:VOLT?");
     ASSERT_TRUE(
         h.RunUntil([&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?") >= before + 2; }));
-    h.station->StopCommand_Click();
+    h.station->Stop();
     EXPECT_EQ(h.outcome, RunOutcome::Stopped);
-    EXPECT_EQ(h.station->Views().Get(Displays::Frame2Caption), "Channel - 1");
+    EXPECT_EQ(h.station->Views().Get(Displays::ChannelCaption), "Channel - 1");
     EXPECT_FALSE(h.station->State().PauseRequested);
     // The log went on after the pause: nothing cut, numbering continued.
     const QStringList lines = LogLines(logPath);
@@ -160,9 +160,9 @@ TEST(RunFlow, PauseReleasesTheLoadAndStartResumesTheStep) {
 TEST(RunFlow, EmptySerialNumberLogsToNoSaveLogWithoutInlinePoints) {
     RunHarness h;
     h.Prepare({{"LoadLevel", "CC", "5", "0"}});
-    h.station->Views().Set(Displays::SNText, "");
+    h.station->Views().Set(Displays::SerialNumber, "");
     ASSERT_EQ(h.Run(), RunOutcome::Finished);
-    EXPECT_EQ(h.station->Views().Get(Displays::SNText), "NoSaveLog");
+    EXPECT_EQ(h.station->Views().Get(Displays::SerialNumber), "NoSaveLog");
     EXPECT_EQ(LogLines(h.LogPath("NoSaveLog")).size(), 1);  // the header only
     EXPECT_FALSE(h.StepCommands().contains("GLOB:MEAS:VOLT?"));
 }
@@ -210,8 +210,8 @@ TEST(RunFlow, StartPressedWhilePausedInTheConnectionPassWalksFromTheFirstStep) {
         if (count > 0 && !paused) {
             paused = true;
             // Start again while Pause still settles, before Start has unwound.
-            QTimer::singleShot(50, h.station.get(), [&] { h.station->StartCommand_Click(); });
-            h.station->PauseCommand_Click();
+            QTimer::singleShot(50, h.station.get(), [&] { h.station->Start(); });
+            h.station->Pause();
         }
     });
     ASSERT_EQ(h.Run(), RunOutcome::Finished);

@@ -55,7 +55,7 @@ bool RunHarness::RunUntil(const std::function<bool()>& done, int timeoutMs) {
 
 std::optional<RunOutcome> RunHarness::Run(int timeoutMs) {
     outcome.reset();
-    QTimer::singleShot(0, station.get(), [this] { station->StartCommand_Click(); });
+    QTimer::singleShot(0, station.get(), [this] { station->Start(); });
     RunUntil([this] { return outcome.has_value(); }, timeoutMs);
     return outcome;
 }

@@ -25,7 +25,7 @@ TEST(RunSafety, ARunThatCannotKeepItsLogDoesNotStart) {
 TEST(RunSafety, SerialNumberThatIsNoFileNameIsRefused) {
     RunHarness h;
     h.Prepare({{"LoadLevel", "CC", "5", "0"}});
-    h.station->Views().Set(Displays::SNText, "../cell");
+    h.station->Views().Set(Displays::SerialNumber, "../cell");
     EXPECT_EQ(h.Run(), RunOutcome::NotStarted);
     EXPECT_EQ(h.op.Texts(), QStringList{"Serial number ../cell cannot be used as a file name."});
     EXPECT_TRUE(h.sim->Journal().isEmpty());
@@ -35,7 +35,7 @@ TEST(RunSafety, SerialNumberThatIsNoFileNameIsRefused) {
 TEST(RunSafety, AnExistingLogIsMovedAsideNotOverwritten) {
     RunHarness h;
     h.Prepare({{"LoadLevel", "CC", "5", "0"}});
-    h.station->Views().Set(Displays::SNText, "CELL7");
+    h.station->Views().Set(Displays::SerialNumber, "CELL7");
     QDir(h.home.path()).mkdir("TestLog");
     WriteFileBytes(h.LogPath("CELL7"), "yesterday's points\r\n");
     ASSERT_EQ(h.Run(), RunOutcome::Finished);
@@ -57,7 +57,7 @@ TEST(RunSafety, NoStepsAndNoLoadAreReported) {
         h.sim.reset();  // nothing listens on the port any more
         EXPECT_EQ(h.Run(), RunOutcome::NoLoad);
         EXPECT_TRUE(h.op.Texts().contains("Electronic Load Connect Error, Please check it."));
-        EXPECT_EQ(h.station->Views().Get(Displays::Frame2Caption), "Channel - 1");
+        EXPECT_EQ(h.station->Views().Get(Displays::ChannelCaption), "Channel - 1");
     }
 }
 
@@ -86,7 +86,7 @@ TEST(RunSafety, LostLinkIsReportedOnceAndEndsTheRun) {
     ASSERT_EQ(h.Run(), RunOutcome::Error);
     EXPECT_EQ(h.op.Texts().count("Lost Connect!"), 1);
     EXPECT_FALSE(h.station->State().Running);
-    EXPECT_TRUE(h.station->Views().IsEnabled(Displays::StartCommand));
+    EXPECT_TRUE(h.station->Views().IsEnabled(Displays::StartButton));
 }
 
 TEST(RunSafety, StopDuringASettlingWaitReachesTheLoadAtOnce) {
@@ -99,7 +99,7 @@ TEST(RunSafety, StopDuringASettlingWaitReachesTheLoadAtOnce) {
     QObject::connect(&operatorHand, &QTimer::timeout, [&] {
         if (!sinceStop.isValid() && h.sim->Journal().contains("LOAD ON")) {
             sinceStop.start();
-            h.station->StopCommand_Click();
+            h.station->Stop();
         }
     });
     operatorHand.start(20);
@@ -136,15 +136,15 @@ TEST(RunSafety, PauseClickedWhileStopSettlesDoesNotHoldTheNextRun) {
     RunHarness h;
     h.Prepare({{"DisCharge", "CC", "5", "60", "0", "0", "0", "0.1"}});
     const auto points = [&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?"); };
-    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
     ASSERT_TRUE(h.RunUntil([&] { return points() >= 2; }));
     // The click waits in the queue and lands inside Stop's settling wait.
-    QTimer::singleShot(0, h.station.get(), [&] { h.station->PauseCommand_Click(); });
-    h.station->StopCommand_Click();
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Pause(); });
+    h.station->Stop();
     EXPECT_FALSE(h.station->State().PauseRequested);
 
     const int before = points();
-    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
     EXPECT_TRUE(h.RunUntil([&] { return points() >= before + 2; }));
-    h.station->StopCommand_Click();
+    h.station->Stop();
 }

@@ -49,11 +49,11 @@ TEST(StationFiles, StopKeepsTheTableWhenTheReloadedFileIsRefused) {
     RunHarness h;
     h.Prepare({{"FOR", "", "", "", "3"}, {"Suspend", "", "", "30", "0", "", "", "0.5"}, {"LOOP"}});
     const QString path = h.station->Test().Path();
-    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
     ASSERT_TRUE(h.RunUntil([&] { return h.station->State().CurrentStep == 1; }));
     PadFile(path, kTooLarge);
 
-    h.station->StopCommand_Click();
+    h.station->Stop();
     ASSERT_TRUE(h.RunUntil([&] { return h.outcome.has_value(); }));
     EXPECT_TRUE(h.op.Texts().contains(path + " is too large to be a test file."))
         << h.op.Texts().join("|").toStdString();

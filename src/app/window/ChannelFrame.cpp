@@ -95,22 +95,22 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
     grid->addWidget(work, 3, 5);
     grid->setRowStretch(4, 1);
 
-    binding.Bind(Displays::Frame2Caption, [this](const QString& text) { setTitle(text); });
-    binding.BindEditable(Displays::SNText, m_serial);
-    binding.Bind(Displays::Loop1Text, loop1);
-    binding.Bind(Displays::Loop2Text, loop2);
-    binding.Bind(Displays::WorkLabel, work);
-    binding.Bind(Displays::LoadCountLabel, loads);
-    binding.BindEnabled(Displays::StartCommand, m_start);
-    binding.BindEnabled(Displays::CheckCommand, m_check);
-    binding.BindEnabled(Displays::StopCommand, m_stop);
-    binding.BindEnabled(Displays::PauseCommand, m_pause);
-    binding.BindEnabled(Displays::SNTextControl, m_serial);
+    binding.Bind(Displays::ChannelCaption, [this](const QString& text) { setTitle(text); });
+    binding.BindEditable(Displays::SerialNumber, m_serial);
+    binding.Bind(Displays::Loop1Count, loop1);
+    binding.Bind(Displays::Loop2Count, loop2);
+    binding.Bind(Displays::Activity, work);
+    binding.Bind(Displays::LoadCount, loads);
+    binding.BindEnabled(Displays::StartButton, m_start);
+    binding.BindEnabled(Displays::CheckButton, m_check);
+    binding.BindEnabled(Displays::StopButton, m_stop);
+    binding.BindEnabled(Displays::PauseButton, m_pause);
+    binding.BindEnabled(Displays::SerialNumberBox, m_serial);
 
-    connect(m_start, &QPushButton::clicked, &station, &Station::StartCommand_Click);
+    connect(m_start, &QPushButton::clicked, &station, &Station::Start);
     connect(m_check, &QPushButton::clicked, &station, &Station::ShowCheck);
-    connect(m_stop, &QPushButton::clicked, &station, &Station::StopCommand_Click);
-    connect(m_pause, &QPushButton::clicked, &station, &Station::PauseCommand_Click);
+    connect(m_stop, &QPushButton::clicked, &station, &Station::Stop);
+    connect(m_pause, &QPushButton::clicked, &station, &Station::Pause);
     connect(&m_displays, &Displays::frameChanged, this, &ChannelFrame::ShowColours);
     ShowColours();
 }
@@ -119,11 +119,11 @@ void ChannelFrame::ShowColours() {
     const QPalette normal = QApplication::palette();
     QPalette frame = palette();
     frame.setColor(QPalette::Window,
-                   m_displays.Frame2Background() == Displays::FrameBackground::Running
+                   m_displays.ChannelBackground() == Displays::FrameBackground::Running
                        ? QColor::fromRgb(Displays::kRunningRgb)
                        : normal.color(QPalette::Button));
-    const QColor caption = m_displays.Frame2CaptionRed() ? QColor::fromRgb(Displays::kLoadErrorRgb)
-                                                         : normal.color(QPalette::ButtonText);
+    const QColor caption = m_displays.ChannelCaptionRed() ? QColor::fromRgb(Displays::kLoadErrorRgb)
+                                                          : normal.color(QPalette::ButtonText);
     frame.setColor(QPalette::WindowText, caption);
     frame.setColor(QPalette::Text, caption);
     setPalette(frame);

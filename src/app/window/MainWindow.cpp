@@ -110,7 +110,7 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     m_status = new RunStatusBar(station.Views(), this);
     setStatusBar(m_status);
 
-    m_binding->BindEnabled(Displays::AddCommand,
+    m_binding->BindEnabled(Displays::AddStepButton,
                            [this](bool enabled) { m_editor->SetEditingEnabled(enabled); });
     // Loads sharing one set value cannot all hold a voltage: the editors
     // refuse CV while more than one load answers.
@@ -138,14 +138,14 @@ QWidget* MainWindow::BuildFileButtons() {
     row->addWidget(m_open);
     row->addWidget(m_save);
     row->addWidget(m_connect);
-    m_binding->BindEnabled(Displays::OpenCommand, m_open);
-    m_binding->BindEnabled(Displays::SaveCommand, m_save);
-    m_binding->BindEnabled(Displays::ConnectCommand, m_connect);
+    m_binding->BindEnabled(Displays::OpenButton, m_open);
+    m_binding->BindEnabled(Displays::SaveButton, m_save);
+    m_binding->BindEnabled(Displays::ConnectButton, m_connect);
     connect(m_open, &QPushButton::clicked, this, [this] {
-        m_station.OpenCommand_Click();
+        m_station.OpenTestFile();
         ApplySessionLoad();
     });
-    connect(m_save, &QPushButton::clicked, this, [this] { m_station.SaveCommand_Click(); });
+    connect(m_save, &QPushButton::clicked, this, [this] { m_station.SaveTestFileAs(); });
     connect(m_connect, &QPushButton::clicked, this, &MainWindow::OpenConnectionPanel);
     return box;
 }
@@ -180,7 +180,7 @@ QWidget* MainWindow::BuildStatusFrames() {
     m_time->setFrameShape(QFrame::StyledPanel);
     m_time->setAlignment(Qt::AlignCenter);
     m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance("0000/00/00 00:00:00") + 16);
-    m_binding->Bind(Displays::TimeText, m_time);
+    m_binding->Bind(Displays::DateTime, m_time);
 
     layout->addWidget(Frame(QStringLiteral("Load Connect Status"), m_loadStatus, row));
     layout->addWidget(Frame(QStringLiteral("Power Meter Connect Status"), powerMeter, row));
@@ -205,7 +205,7 @@ void MainWindow::ConnectRun() {
 void MainWindow::ConnectPanel() {
     // A panel left open when a run starts must not store a new medium under
     // the open link, nor save the table the run is counting down.
-    m_binding->BindEnabled(Displays::ConnectCommand, m_connectionPanel->OkButton());
+    m_binding->BindEnabled(Displays::ConnectButton, m_connectionPanel->OkButton());
     connect(m_connectionPanel, &ConnectionSetupPanel::accepted, this,
             &MainWindow::AcceptConnectionPanel);
     connect(m_connectionPanel, &ConnectionSetupPanel::cancelled, m_connectionPanel, &QWidget::hide);
@@ -255,7 +255,7 @@ void MainWindow::ShowLoadPlace() {
 }
 
 void MainWindow::OpenConnectionPanel() {
-    m_station.ConnectCommand_Click();
+    m_station.ReloadConnectionSettings();
     ApplySessionLoad();
     m_connectionPanel->Refresh();
     PlaceConnectionPanel();
@@ -268,7 +268,7 @@ void MainWindow::AcceptConnectionPanel() {
     // The operator chose a connection: from now on it is theirs, not the session's.
     m_sessionLoad.reset();
     m_connectionPanel->hide();
-    m_station.ConnectOKCommand_Click();
+    m_station.AcceptConnectionSettings();
     m_editor->SetLanMode(m_station.Settings().lanMode);
     ShowLoadPlace();
 }

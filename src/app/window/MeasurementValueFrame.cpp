@@ -24,12 +24,12 @@ struct ValueBox {
 };
 
 constexpr ValueBox kValueBoxes[] = {
-    {Displays::VoltageText, "VoltageText", "Voltage", "V"},
-    {Displays::CurrentText, "CurrentText", "Current", "A"},
-    {Displays::PowerText, "PowerText", "Power", "W"},
-    {Displays::ResText, "ResText", "Resistance", "Ohm"},
-    {Displays::AHText, "AHText", "Capacity", "Ah"},
-    {Displays::KWHText, "KWHText", "Energy", "kWh"},
+    {Displays::Voltage, "VoltageText", "Voltage", "V"},
+    {Displays::Current, "CurrentText", "Current", "A"},
+    {Displays::Power, "PowerText", "Power", "W"},
+    {Displays::Resistance, "ResText", "Resistance", "Ohm"},
+    {Displays::AmpHours, "AHText", "Capacity", "Ah"},
+    {Displays::KilowattHours, "KWHText", "Energy", "kWh"},
 };
 }  // namespace
 

@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
             op.ShowMessage(QStringLiteral("The simulated load could not start: %1").arg(simError));
         }
         if (line.start) {
-            QTimer::singleShot(0, &station, &Station::StartCommand_Click);
+            QTimer::singleShot(0, &station, &Station::Start);
         }
         if (!line.screenshotPath.isEmpty()) {
             ScheduleScreenshot(window, line.screenshotPath, line.screenshotSeconds);

@@ -148,7 +148,7 @@ TEST(WindowStartUp, SerialNumberTypedByTheOperatorReachesTheEngine) {
     auto* serial = f.Find<QLineEdit>("SNText");
     serial->clear();
     QTest::keyClicks(serial, "PACK-0042");
-    EXPECT_EQ(f.station->Views().Get(Displays::SNText), "PACK-0042");
+    EXPECT_EQ(f.station->Views().Get(Displays::SerialNumber), "PACK-0042");
 }
 
 TEST(WindowStartUp, SizeRememberedOnALargerScreenIsFittedToThisOne) {

@@ -121,7 +121,7 @@ TEST_F(WindowRunTest, ClosingTheWindowDuringARunSwitchesTheLoadOff) {
         << f.sim->Journal().join("|").toStdString();
     EXPECT_FALSE(f.sim->InputOn());
     EXPECT_FALSE(f.station->State().Running);
-    EXPECT_TRUE(f.station->Views().Get(Displays::Frame2Caption).endsWith("  Stoping......"));
+    EXPECT_TRUE(f.station->Views().Get(Displays::ChannelCaption).endsWith("  Stoping......"));
     // Nothing more goes out once the window is closed.
     QTest::qWait(300);
     EXPECT_EQ(f.sim->Journal(), QStringList({"LOAD OFF"}));
