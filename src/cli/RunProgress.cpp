@@ -11,7 +11,7 @@
 RunProgress::RunProgress(Station& station, QObject* parent) : QObject(parent), m_station(station) {
     QObject::connect(&station.Control(), &RunControl::stepEntered, this,
                      &RunProgress::OnStepEntered);
-    QObject::connect(&station.Points(), &PointLog::pointLogged, this, &RunProgress::OnPoint);
+    QObject::connect(&station.Control(), &RunControl::pointLogged, this, &RunProgress::OnPoint);
 }
 
 void RunProgress::OnStepEntered(int gridRow) {

@@ -20,8 +20,6 @@ class StepRowCommands {
     void BeginSelection(int gridRow);
     void EndSelection(int gridRow);
     void SetSelection(int firstRow, int lastRow);
-    int SelectionFirstRow() const { return m_selectionFirstRow; }
-    int SelectionLastRow() const { return m_selectionLastRow; }
 
     // Removes the current step unless it is the only one; afterwards the last
     // row is the current row. False when nothing was removed.

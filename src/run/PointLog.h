@@ -39,7 +39,6 @@ class PointLog : public QObject {
 
     DataLog& File() { return m_file; }
     void SetSaveLogFlag(int flag) { m_saveLogFlag = flag; }
-    int SaveLogFlag() const { return m_saveLogFlag; }
     void RestartNumbering() { m_lineNumber = 1; }
 
     // Records the point the phase grid shows now. Returns the reason when the

@@ -69,7 +69,6 @@ class Station : public QObject {
     Displays& Views() { return m_displays; }
     PhaseGrid& Phases() { return m_phases; }
     const RunState& State() const { return m_state; }
-    PointLog& Points() { return *m_points; }
     RunControl& Control() { return *m_control; }
     bool StartedUp() const { return m_startedUp; }
 

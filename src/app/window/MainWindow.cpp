@@ -189,7 +189,7 @@ QWidget* MainWindow::BuildStatusFrames() {
 }
 
 void MainWindow::ConnectRun() {
-    connect(&m_station.Points(), &PointLog::pointLogged, m_chart, &PhaseChart::AddPoint);
+    connect(&m_station.Control(), &RunControl::pointLogged, m_chart, &PhaseChart::AddPoint);
     connect(&m_station.Control(), &RunControl::runStarted, this, [this] {
         m_chart->Clear();
         if (m_options.keepAwake) {

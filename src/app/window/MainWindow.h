@@ -45,11 +45,8 @@ class MainWindow : public QMainWindow {
     // can answer (a signal, the end of a demonstration).
     void CloseWithoutQuestions();
 
-    StepTableEditor& Editor() const { return *m_editor; }
     PhaseChart& Chart() const { return *m_chart; }
     RunStatusBar& RunStatus() const { return *m_status; }
-    ConnectionSetupPanel& ConnectionSetup() const { return *m_connectionPanel; }
-    ChannelFrame& Channel() const { return *m_channel; }
 
   protected:
     void showEvent(QShowEvent* event) override;
