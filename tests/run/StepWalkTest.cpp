@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <utility>
+#include <vector>
+
+#include "RunHarness.h"
+#include "StepRecord.h"
+
+// The order in which a run enters and ends its steps, as the run control
+// reports it to whatever listens (the runner's progress lines, and anything
+// that keeps per-step results).
+
+namespace {
+struct StepEvents {
+    std::vector<int> entered;
+    std::vector<std::pair<int, StopReason>> ended;
+
+    explicit StepEvents(RunControl& control) {
+        QObject::connect(&control, &RunControl::stepEntered,
+                         [this](int row) { entered.push_back(row); });
+        QObject::connect(&control, &RunControl::stepEnded,
+                         [this](int row, StopReason reason) { ended.emplace_back(row, reason); });
+    }
+};
+}  // namespace
+
+TEST(StepWalk, EveryStepIsReportedOnceInTheOrderTheRunTakesIt) {
+    SimOptions sim;
+    sim.pulseNgCount = 1;  // the pulse test fails and jumps to its go-to step
+    RunHarness h(sim);
+    h.Prepare({{"PlusLoad", "20", "2", "10", "10", "1", "2", "10", "3"},
+               {"DisCharge", "CC", "7", "0.3", "0", "0", "0", "0.1"},
+               {"FOR", "", "", "", "2"},
+               {"RAMP OFF", "CC", "1", "0"},
+               {"LoadLevel", "CC", "2", "0.2", "", "", "", "0.1", "", "60", "1.4", "1"},
+               {"LOOP"},
+               {"Suspend", "", "", "0.2", "0", "", "", "0.1"}});
+    StepEvents events(h.station->Control());
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+
+    EXPECT_EQ(events.entered, (std::vector<int>{1, 3, 4, 5, 6, 4, 5, 6, 7}));
+    const std::vector<std::pair<int, StopReason>> ended{
+        {1, StopReason::StopValue}, {4, StopReason::StepOver}, {5, StopReason::StepOver},
+        {4, StopReason::StepOver},  {5, StopReason::StepOver}, {7, StopReason::StepOver}};
+    EXPECT_EQ(events.ended, ended);
+}
+
+TEST(StepWalk, PauseInsideARampRunsTheRampAgainOnResume) {
+    RunHarness h;
+    h.Prepare({{"RAMP ON", "CC", "4", "2", "", "", "", "0.5"}, {"LoadLevel", "CC", "9", "0"}});
+    QObject::connect(&h.station->Control(), &RunControl::stepEntered, [&](int row) {
+        if (row == 1 && h.sim->Journal().count("CC:A 1") == 0) {
+            // Lands in the wait between two passes of the ramp.
+            QTimer::singleShot(700, h.station.get(), [&] { h.station->Pause(); });
+        }
+    });
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
+    ASSERT_TRUE(h.RunUntil([&] { return h.station->State().PauseRequested; }));
+    EXPECT_FALSE(h.sim->Journal().contains("CC:A 4"));  // the ramp did not get to its end
+
+    h.outcome.reset();
+    h.station->Start();
+    ASSERT_TRUE(h.RunUntil([&] { return h.outcome.has_value(); }));
+    EXPECT_EQ(h.outcome, RunOutcome::Finished);
+    const QStringList journal = h.sim->Journal();
+    EXPECT_EQ(journal.count("CC:A 1"), 2);  // the ramp started again from its first pass
+    EXPECT_EQ(journal.count("CC:A 4"), 1);
+    EXPECT_EQ(journal.last(), "LOAD OFF");
+}
