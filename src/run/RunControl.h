@@ -21,10 +21,10 @@ enum class RunOutcome {
     CheckFailed,  // the check before the start found errors; nothing was sent
 };
 
-// Start, Stop and Pause of a run, releasing the load, and the window's
-// run/edit switch. The step walker walks the steps; this class begins and
-// ends the run around it and tells the faces what happens through its
-// signals.
+// Start (with the check before a new run), Stop and Pause of a run,
+// releasing the load, and the window's run/edit switch. The step walker walks
+// the steps; this class begins and ends the run around it and tells the
+// faces what happens through its signals.
 class RunControl : public QObject {
     Q_OBJECT
 
