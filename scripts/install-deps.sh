@@ -8,7 +8,9 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-c
           # manual pages, the Debian package and the checks of what it installs
           help2man dpkg-dev file desktop-file-utils appstream
           # lab scripts against the simulated load
-          python3 python3-pyvisa python3-pyvisa-py)
+          python3 python3-pyvisa python3-pyvisa-py
+          # the lab's MQTT broker for the telemetry tests, its clients, the client library
+          mosquitto mosquitto-clients libmosquitto-dev)
 
 missing=()
 for p in "${packages[@]}"; do
