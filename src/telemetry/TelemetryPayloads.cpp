@@ -107,7 +107,7 @@ QByteArray PointPayload(const MeasuredPoint& p, double ah, double kwh, const QSt
     return Compact(o);
 }
 
-bool ParsePoint(const QByteArray& payload, MeasuredPoint* p) {
+bool ParsePoint(const QByteArray& payload, MeasuredPoint* p, double* ah) {
     QJsonObject o;
     if (!ReadObject(payload, &o) || !o.value("no").isDouble() || !o.value("time").isString()) {
         return false;
@@ -124,6 +124,9 @@ bool ParsePoint(const QByteArray& payload, MeasuredPoint* p) {
     p->totalTime = o.value("totalTime").toString();
     p->stepMode = o.value("stepMode").toString();
     p->secondsSinceStart = o.value("seconds").toDouble();
+    if (ah) {
+        *ah = o.value("ah").toDouble();
+    }
     return true;
 }
 

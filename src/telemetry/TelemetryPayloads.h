@@ -52,8 +52,8 @@ bool ParseStatus(const QByteArray& payload, StationStatus* status);
 // One log line: the CSV line's values, Ah and kWh integrated so far, the
 // serial number and the time in UTC.
 QByteArray PointPayload(const MeasuredPoint& point, double ah, double kwh, const QString& serial);
-// Reads a point payload back (the fields the CSV line has); false when it is
-// not one.
-bool ParsePoint(const QByteArray& payload, MeasuredPoint* point);
+// Reads a point payload back (the fields the CSV line has, and Ah when `ah`
+// is given); false when it is not one.
+bool ParsePoint(const QByteArray& payload, MeasuredPoint* point, double* ah = nullptr);
 
 QByteArray EventPayload(const QString& text, const QString& title, const QDateTime& time);
