@@ -1,6 +1,7 @@
 #include "RunnerCommandLine.h"
 
 #include "SharedOptions.h"
+#include "TelemetrySettings.h"
 
 ProgramSpec RunnerCommandLine::Spec() {
     ProgramSpec spec;
@@ -25,6 +26,10 @@ ProgramSpec RunnerCommandLine::Spec() {
          true},
         {{"sim-port"}, "PORT", "Port of the simulated load (0, the default, picks a free one)."},
         {{"sim-journal"}, "FILE", "Write every command the simulated load receives to FILE."},
+        {{"publish"},
+         "URL",
+         "Publish this run to the lab's MQTT broker at URL (mqtt://host:port/prefix, or "
+         "mqtts:// for TLS) instead of the broker and topic of TRIO.INI [Telemetry]."},
     };
     spec.exitCodes = {
         {kFinished, "the test ran to its end (with --check: the check found no error)"},
@@ -43,6 +48,8 @@ ProgramSpec RunnerCommandLine::Spec() {
         "Every message the program would show in a box is printed on standard error as a line "
         "\"message: <text>\". Progress lines (\"step ...\", \"point ...\", \"data log <path>\") "
         "go to standard output.",
+        "With a broker (TRIO.INI [Telemetry] or --publish) the run is published as it goes; "
+        "messages that never reached the broker are counted on standard error at the end.",
     };
     return spec;
 }
@@ -57,6 +64,11 @@ RunnerCommandLine RunnerCommandLine::Parse(const QStringList& arguments, const Q
             !parser.Value("sim").isEmpty()) {
             parser.Refuse("--sim=PORT and --sim-port name the port twice; give one.");
         }
+        TelemetrySettings probe;
+        QString error;
+        if (parser.IsSet("publish") && !ApplyPublishUrl(parser.Value("publish"), &probe, &error)) {
+            parser.Refuse(error);
+        }
     }
     line.outcome = parser.Result();
     line.exitCode = parser.ExitCode();
@@ -69,5 +81,8 @@ RunnerCommandLine RunnerCommandLine::Parse(const QStringList& arguments, const Q
     line.simPort = static_cast<quint16>(port);
     line.simJournal = parser.Value("sim-journal");
     line.check = parser.IsSet("check");
+    if (parser.IsSet("publish")) {
+        line.publishUrl = parser.Value("publish");
+    }
     return line;
 }

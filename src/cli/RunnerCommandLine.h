@@ -26,6 +26,7 @@ struct RunnerCommandLine {
     quint16 simPort = 0;  // 0: any free port
     QString simJournal;
     bool check = false;  // check the test and print the findings, run nothing
+    QString publishUrl;  // null when --publish was not given
 
     CommandLine::Outcome outcome = CommandLine::Outcome::Run;
     int exitCode = 0;  // for an outcome other than Run

@@ -16,6 +16,7 @@
 #include "SimulatedLoad.h"
 #include "StartCheck.h"
 #include "Station.h"
+#include "StationTelemetry.h"
 #include "TerminalOperator.h"
 
 namespace {
@@ -37,6 +38,21 @@ int ExitCodeOf(RunOutcome outcome) {
     return kRunError;
 }
 
+// What waits for the broker gets this long to go out when the run is over.
+constexpr int kTelemetryFlushMs = 5000;
+
+void StopTelemetry(StationTelemetry* telemetry) {
+    if (!telemetry) {
+        return;
+    }
+    telemetry->Shutdown(kTelemetryFlushMs);
+    const MqttClient::Counters counters = telemetry->Client()->Stats();
+    const qint64 lost = counters.waiting + counters.inFlight + counters.dropped;
+    if (lost > 0) {
+        std::fprintf(stderr, "zld-run: telemetry: %lld messages did not reach the broker\n",
+                     static_cast<long long>(lost));
+    }
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,6 +121,14 @@ int main(int argc, char** argv) {
         station.UseLanLoad(QStringLiteral("127.0.0.1"), port);
     }
 
+    std::unique_ptr<StationTelemetry> telemetry =
+        StartStationTelemetry(station, op, line.publishUrl);
+    if (telemetry) {
+        std::printf("telemetry to %s, topic %s/\n",
+                    telemetry->Settings().BrokerText().toLocal8Bit().constData(),
+                    telemetry->Settings().topic.toLocal8Bit().constData());
+    }
+
     RunProgress progress(station);
     InterruptWatcher interrupts;
     int exitCode = kRunError;
@@ -132,5 +156,6 @@ int main(int argc, char** argv) {
     if (station.State().Running) {
         station.Shutdown();
     }
+    StopTelemetry(telemetry.get());
     return interrupted ? kInterrupted : code;
 }

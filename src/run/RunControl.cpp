@@ -275,11 +275,13 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     const bool wasRunning = s.Running;
     s.Running = false;
     m_stopping = false;
-    if (!message.isEmpty()) {
-        m_ctx.op.ShowMessage(message);
-    }
+    // Listeners hear of the end before the message, which may wait for a
+    // person while the lab's telemetry and the status line should move on.
     if (wasRunning) {
         emit runEnded(outcome);
+    }
+    if (!message.isEmpty()) {
+        m_ctx.op.ShowMessage(message);
     }
 }
 

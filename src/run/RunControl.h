@@ -76,7 +76,7 @@ class RunControl : public QObject {
     void ReleaseLoad();
     QString ChannelCaption() const;
     void AppendCaption(const QString& suffix);
-    // Stop, then the message (if any), then the outcome.
+    // Stop, then the outcome, then the message (if any).
     void StopRun(RunOutcome outcome, const QString& message = QString());
 
     RunContext& m_ctx;

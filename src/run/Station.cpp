@@ -19,9 +19,14 @@ constexpr int kClockIntervalMs = 1000;
 }  // namespace
 
 Station::Station(Operator& op, const Clock& clock, const QString& programFolder, QObject* parent)
-    : QObject(parent), m_operator(op), m_clock(clock) {
+    : QObject(parent),
+      m_tap(op, [this](const QString& text, const QString& title) {
+          emit operatorMessage(text, title);
+      }),
+      m_operator(m_tap),
+      m_clock(clock) {
     m_settings.programFolder = programFolder;
-    m_connection = std::make_unique<LoadConnection>(op, clock);
+    m_connection = std::make_unique<LoadConnection>(m_operator, clock);
     m_channel = std::make_unique<RunChannel>(*m_connection, m_state);
     m_measurement = std::make_unique<Measurement>(*m_channel, m_test.Table(), m_phases, m_displays,
                                                   m_state, clock);
@@ -29,7 +34,7 @@ Station::Station(Operator& op, const Clock& clock, const QString& programFolder,
         *m_channel, m_test.Records(), clock, [this] { return m_connection->LoadCount(); },
         [this] { return m_state.Halted(); });
     m_points = std::make_unique<PointLog>(m_test, m_phases, m_state, clock);
-    m_context.reset(new RunContext{clock, op, m_settings, m_test, *m_connection, m_displays,
+    m_context.reset(new RunContext{clock, m_operator, m_settings, m_test, *m_connection, m_displays,
                                    m_phases, m_state, *m_channel, *m_measurement, *m_outputs,
                                    *m_points});
     m_control = std::make_unique<RunControl>(*m_context);

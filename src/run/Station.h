@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Displays.h"
+#include "OperatorTap.h"
 #include "PhaseGrid.h"
 #include "ProgramSettings.h"
 #include "RunControl.h"
@@ -74,6 +75,8 @@ class Station : public QObject {
 
   signals:
     void startedUp();
+    // A message to the operator, told before it is shown.
+    void operatorMessage(const QString& text, const QString& title);
 
   private:
     // The clock timer: the start-up work at its first tick, then the time.
@@ -82,6 +85,7 @@ class Station : public QObject {
     QString ResolveTestPath(const QString& path) const;
     QString DialogPreset() const;
 
+    OperatorTap m_tap;
     Operator& m_operator;
     const Clock& m_clock;
     ProgramSettings m_settings;

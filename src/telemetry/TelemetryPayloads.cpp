@@ -45,7 +45,7 @@ QByteArray StatusPayload(const StationStatus& s) {
     o["mode"] = s.mode;
     o["loop1"] = s.loop1;
     o["loop2"] = s.loop2;
-    o["stepElapsed"] = Finite(s.stepElapsed);
+    o["stepElapsed"] = std::round(Finite(s.stepElapsed) * 1000.0) / 1000.0;
     o["stepDwell"] = Finite(s.stepDwell);
     o["voltage"] = Finite(s.voltage);
     o["current"] = Finite(s.current);

@@ -17,7 +17,8 @@ RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
       m_progress(new QProgressBar(this)),
       m_log(new QLabel(this)),
       m_note(new QLabel(this)),
-      m_loadPlace(new QLabel(this)) {
+      m_loadPlace(new QLabel(this)),
+      m_telemetry(new QLabel(this)) {
     setObjectName(QStringLiteral("RunStatusBar"));
     m_step->setObjectName(QStringLiteral("StepStatusLabel"));
     m_step->setMinimumWidth(260);
@@ -36,6 +37,9 @@ RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
     addPermanentWidget(m_log);
     addPermanentWidget(m_note);
     addPermanentWidget(m_loadPlace);
+    m_telemetry->setObjectName(QStringLiteral("TelemetryStatusLabel"));
+    m_telemetry->hide();
+    addPermanentWidget(m_telemetry);
 
     connect(&displays, &Displays::textChanged, this,
             [this](Displays::Text id, const QString& text) {
@@ -93,4 +97,13 @@ QString RunStatusBar::LogText() const {
 
 QString RunStatusBar::LoadPlaceText() const {
     return m_loadPlace->text();
+}
+
+void RunStatusBar::ShowTelemetry(const QString& text) {
+    m_telemetry->setText(text);
+    m_telemetry->setVisible(!text.isEmpty());
+}
+
+QString RunStatusBar::TelemetryText() const {
+    return m_telemetry->text();
 }

@@ -22,11 +22,14 @@ class RunStatusBar : public QStatusBar {
     // Where channel 1's load really is ("Load on LAN 192.168.16.128:4001",
     // "Simulated load on 127.0.0.1:40123").
     void ShowLoadPlace(const QString& text);
+    // Where the lab's telemetry stands; empty hides it (no broker set).
+    void ShowTelemetry(const QString& text);
 
     QString StepText() const;
     int ProgressPermille() const;
     QString LogText() const;
     QString LoadPlaceText() const;
+    QString TelemetryText() const;
 
   private:
     void ShowStep(const QString& text);
@@ -38,4 +41,5 @@ class RunStatusBar : public QStatusBar {
     QLabel* m_log;
     QLabel* m_note;
     QLabel* m_loadPlace;
+    QLabel* m_telemetry;
 };
