@@ -20,9 +20,8 @@ constexpr int kClockIntervalMs = 1000;
 
 Station::Station(Operator& op, const Clock& clock, const QString& programFolder, QObject* parent)
     : QObject(parent),
-      m_tap(op, [this](const QString& text, const QString& title) {
-          emit operatorMessage(text, title);
-      }),
+      m_tap(op, [this](const QString& text,
+                       const QString& title) { emit operatorMessage(text, title); }),
       m_operator(m_tap),
       m_clock(clock) {
     m_settings.programFolder = programFolder;

@@ -128,8 +128,7 @@ QString StationTelemetry::CurrentRunState() const {
         if (s.PauseRequested) {
             return QStringLiteral("paused");
         }
-        return m_runState == QLatin1String("connecting") ? m_runState
-                                                          : QStringLiteral("running");
+        return m_runState == QLatin1String("connecting") ? m_runState : QStringLiteral("running");
     }
     if (!m_endState.isEmpty()) {
         return m_endState;
@@ -164,12 +163,10 @@ void StationTelemetry::PublishStatus() {
     status.state = m_runState;
     status.serial = views.Get(Displays::SNText);
     status.testFile = test.Path();
-    if (s.Running || !m_endState.isEmpty()) {
-        status.step = s.CurrentStep + 1;
-        if (status.step <= test.Table().StepCount()) {
-            status.action = test.Table().Cell(status.step, StepColumn::ActionMode);
-            status.mode = test.Table().Cell(status.step, StepColumn::Mode);
-        }
+    status.step = m_step;
+    if (m_step > 0 && m_step <= test.Table().StepCount()) {
+        status.action = test.Table().Cell(m_step, StepColumn::ActionMode);
+        status.mode = test.Table().Cell(m_step, StepColumn::Mode);
     }
     status.loop1 = views.Get(Displays::Loop1Text);
     status.loop2 = views.Get(Displays::Loop2Text);
@@ -178,8 +175,10 @@ void StationTelemetry::PublishStatus() {
     status.voltage = views.Value(Displays::VoltageText);
     status.current = views.Value(Displays::CurrentText);
     status.power = views.Value(Displays::PowerText);
-    status.ah = views.Value(Displays::AHText);
-    status.wh = views.Value(Displays::KWHText) * 1000.0;
+    // Ah and kWh count per step; the boxes start again at a step's end, so
+    // once the run is over the status keeps what its last point said.
+    status.ah = s.Running ? views.Value(Displays::AHText) : m_lastAh;
+    status.wh = (s.Running ? views.Value(Displays::KWHText) : m_lastKwh) * 1000.0;
     status.message = m_lastMessage;
     status.allowRemoteStop = m_settings.allowRemoteStop;
     status.time = QDateTime::currentDateTimeUtc();
@@ -189,12 +188,16 @@ void StationTelemetry::PublishStatus() {
 
 void StationTelemetry::OnRunStarted() {
     m_endState.clear();
+    m_step = 0;
+    m_lastAh = 0;
+    m_lastKwh = 0;
     m_lastMessage.clear();
     m_runState = QStringLiteral("connecting");
     PublishStatus();
 }
 
-void StationTelemetry::OnStepEntered(int /*gridRow*/) {
+void StationTelemetry::OnStepEntered(int gridRow) {
+    m_step = gridRow;
     if (m_runState == QLatin1String("connecting")) {
         m_runState = QStringLiteral("running");
         PublishStatus();
@@ -217,10 +220,10 @@ void StationTelemetry::OnPointLogged(const MeasuredPoint& point) {
         PublishStatus();
     }
     const Displays& views = m_station.Views();
+    m_lastAh = views.Value(Displays::AHText);
+    m_lastKwh = views.Value(Displays::KWHText);
     m_client->Publish(Topic(TelemetryTopic::kPoint),
-                      PointPayload(point, views.Value(Displays::AHText),
-                                   views.Value(Displays::KWHText), views.Get(Displays::SNText)),
-                      false);
+                      PointPayload(point, m_lastAh, m_lastKwh, views.Get(Displays::SNText)), false);
 }
 
 void StationTelemetry::OnRunEnded(RunOutcome outcome) {
@@ -275,8 +278,8 @@ QString StationTelemetry::StateText() const {
     }
     const MqttClient::State state = m_client->CurrentState();
     const MqttClient::Counters counters = m_client->Stats();
-    QString text = QStringLiteral("Telemetry: %1 %2")
-                       .arg(::StateText(state), m_client->BrokerText());
+    QString text =
+        QStringLiteral("Telemetry: %1 %2").arg(::StateText(state), m_client->BrokerText());
     if (state != MqttClient::State::Connected && !m_client->LastError().isEmpty()) {
         text += QStringLiteral(" (%1)").arg(m_client->LastError());
     }
@@ -301,8 +304,8 @@ void StationTelemetry::ShowState() {
 std::unique_ptr<StationTelemetry> StartStationTelemetry(Station& station, Operator& op,
                                                         const QString& publishUrl) {
     QStringList problems;
-    TelemetrySettings settings = ReadTelemetrySettings(
-        station.Settings().settingsPath, QSysInfo::machineHostName(), &problems);
+    TelemetrySettings settings = ReadTelemetrySettings(station.Settings().settingsPath,
+                                                       QSysInfo::machineHostName(), &problems);
     QString error;
     if (!publishUrl.isNull() && !ApplyPublishUrl(publishUrl, &settings, &error)) {
         problems << error;

@@ -72,6 +72,9 @@ class StationTelemetry : public QObject {
     QString m_runState = QStringLiteral("idle");
     QString m_endState;  // finished, stopped or error once a run ended
     QString m_lastMessage;
+    int m_step = 0;  // grid row of the step entered last
+    double m_lastAh = 0;
+    double m_lastKwh = 0;
     QDateTime m_lastStatus;
     QTimer m_statusTimer;
     QTimer m_stepStatusTimer;
