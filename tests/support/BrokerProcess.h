@@ -20,6 +20,7 @@ class BrokerProcess {
     void Kill();
 
     quint16 Port() const { return m_port; }
+    qint64 ProcessId() const { return m_process.processId(); }
     QString Url(const QString& prefix) const;
     QString Folder() const { return m_folder.path(); }
     static bool Available();

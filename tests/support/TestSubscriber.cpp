@@ -3,6 +3,7 @@
 #include <mosquitto.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -92,7 +93,7 @@ void TestSubscriber::OnMessage(mosquitto*, void* self, const mosquitto_message* 
     auto* subscriber = static_cast<TestSubscriber*>(self);
     Message m{QString::fromUtf8(message->topic),
               QByteArray(static_cast<const char*>(message->payload), message->payloadlen),
-              message->retain};
+              message->retain, QDateTime::currentMSecsSinceEpoch()};
     std::lock_guard<std::mutex> lock(subscriber->m_mutex);
     subscriber->m_messages << m;
 }

@@ -16,6 +16,7 @@ class TestSubscriber {
         QString topic;
         QByteArray payload;
         bool retained = false;
+        qint64 receivedMs = 0;  // wall clock, ms since the epoch
     };
 
     TestSubscriber();
