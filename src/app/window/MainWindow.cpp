@@ -25,6 +25,7 @@
 #include "RunStatusBar.h"
 #include "SleepInhibitor.h"
 #include "Station.h"
+#include "StationTelemetry.h"
 #include "StepTableEditor.h"
 #include "TextColourDelegate.h"
 
@@ -34,6 +35,8 @@ const QString kCaption = QStringLiteral("ZLD-3300 3-Phase Control Program R1.5")
 const QString kModifiedMark = QStringLiteral("[*]");
 const QString kGeometryKey = QStringLiteral("MainWindow/geometry");
 const QString kStateKey = QStringLiteral("MainWindow/state");
+// What waits for the lab's broker gets this long to go out at closing.
+constexpr int kTelemetryFlushMs = 2000;
 
 QPushButton* CommandButton(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -212,6 +215,12 @@ void MainWindow::ConnectPanel() {
 }
 
 void MainWindow::OnStartedUp() {
+    m_telemetry = StartStationTelemetry(m_station, m_operator);
+    if (m_telemetry) {
+        connect(m_telemetry.get(), &StationTelemetry::stateTextChanged, m_status,
+                &RunStatusBar::ShowTelemetry);
+        m_status->ShowTelemetry(m_telemetry->StateText());
+    }
     const ProgramSettings& settings = m_station.Settings();
     m_editor->SetNameLists(settings.actionNames, settings.loadModeNames, settings.highLowNames);
     m_editor->SetLanMode(settings.lanMode);
@@ -339,6 +348,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     StoreGeometry();
     m_sleepInhibitor->Release();
     m_station.Shutdown();
+    if (m_telemetry) {
+        m_telemetry->Shutdown(kTelemetryFlushMs);
+    }
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <optional>
 
 class ChannelFrame;
@@ -15,6 +16,7 @@ class QTableView;
 class RunStatusBar;
 class SleepInhibitor;
 class Station;
+class StationTelemetry;
 class StepTableEditor;
 
 // Side effects a test run of the window does without: keeping the computer
@@ -47,6 +49,8 @@ class MainWindow : public QMainWindow {
 
     PhaseChart& Chart() const { return *m_chart; }
     RunStatusBar& RunStatus() const { return *m_status; }
+    // The lab's telemetry, when TRIO.INI names a broker; null otherwise.
+    StationTelemetry* Telemetry() const { return m_telemetry.get(); }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -90,4 +94,5 @@ class MainWindow : public QMainWindow {
     bool m_closed = false;
     bool m_closeWithoutQuestions = false;
     std::optional<std::pair<QString, quint16>> m_sessionLoad;
+    std::unique_ptr<StationTelemetry> m_telemetry;
 };
