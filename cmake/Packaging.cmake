@@ -1,9 +1,11 @@
 # Installation of the programs and the Debian package made by CPack.
 # scripts/package.sh builds the package from a Release build.
 set(programs zld-run zld-sim)
-if(TARGET zld3300)
-    list(APPEND programs zld3300)
-endif()
+foreach(window_program zld3300 zld-fleet)
+    if(TARGET ${window_program})
+        list(APPEND programs ${window_program})
+    endif()
+endforeach()
 install(TARGETS ${programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(ZLD_PACKAGE_CONTACT "ZLD-3300 TRIO control program team <zld3300@localhost>"
@@ -18,7 +20,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Edits battery tests as tables of steps, runs them on the ZLD-3300 TRIO 3-phase AC/DC\n"
     "electronic load over GPIB, serial or LAN, shows the three phases and keeps a CSV data\n"
     "log of every measurement point. Programs: zld3300 (the window), zld-run (the same\n"
-    "engine without a window) and zld-sim (a simulated load on 127.0.0.1).")
+    "engine without a window), zld-sim (a simulated load on 127.0.0.1) and zld-fleet\n"
+    "(every station of a lab publishing to an MQTT broker, in one window).")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -30,5 +33,6 @@ if(TARGET zld3300)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 endif()
 # Scripts rehearse against zld-sim from Python through PyVISA.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-pyvisa-py")
+# The lab's broker, for publishing runs and the fleet view.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-pyvisa-py, mosquitto")
 include(CPack)

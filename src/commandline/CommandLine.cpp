@@ -201,3 +201,24 @@ QString CommandLine::HelpText() const {
 QString CommandLine::VersionText() const {
     return m_spec.name + QLatin1Char(' ') + m_version;
 }
+
+QStringList ProgramArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+bool AsksForHelpOrVersion(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--")) {
+            return false;
+        }
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
+            argument == QLatin1String("--version")) {
+            return true;
+        }
+    }
+    return false;
+}

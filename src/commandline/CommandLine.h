@@ -79,3 +79,10 @@ class CommandLine {
     QHash<QString, QString> m_optionalValues;
     Outcome m_outcome = Outcome::Run;
 };
+
+// The arguments of main() as Qt reads them, the program's path first.
+QStringList ProgramArguments(int argc, char** argv);
+
+// --help and --version need no display: a window program answers them before
+// it opens the window system.
+bool AsksForHelpOrVersion(const QStringList& arguments);

@@ -16,6 +16,9 @@ QList<Program> Programs() {
 #ifdef ZLD_WINDOW_PATH
     programs << Program{"zld3300", ZLD_WINDOW_PATH};
 #endif
+#ifdef ZLD_FLEET_PATH
+    programs << Program{"zld-fleet", ZLD_FLEET_PATH};
+#endif
     return programs;
 }
 
@@ -95,7 +98,9 @@ TEST(ProgramConventions, OptionMistakesGoToStandardErrorWithExit64) {
     for (const QStringList& arguments :
          {QStringList{"--home", home.path(), "--sim=port"},
           QStringList{"--home", home.path(), "--sim-port", "65536"},
-          QStringList{"--home", home.path(), "--sim=4001", "--sim-port", "4002"}}) {
+          QStringList{"--home", home.path(), "--sim=4001", "--sim-port", "4002"},
+          QStringList{"--home", home.path(), "--publish", "127.0.0.1:1883"},
+          QStringList{"--home", home.path(), "--publish", "mqtt://127.0.0.1:1883/lab/#"}}) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         const Result result = RunProgram(ZLD_RUN_PATH, arguments);
         EXPECT_EQ(result.exitCode, 64);
@@ -108,5 +113,16 @@ TEST(ProgramConventions, OptionMistakesGoToStandardErrorWithExit64) {
         ZLD_WINDOW_PATH, {"--screenshot", home.filePath("x.png"), "--screenshot-after", "soon"});
     EXPECT_EQ(delay.exitCode, 64);
     EXPECT_TRUE(delay.err.contains("zld3300: --screenshot-after")) << delay.err.toStdString();
+#endif
+#ifdef ZLD_FLEET_PATH
+    // The fleet view refuses a broker it could never reach before it opens.
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{"--broker", "lab broker"},
+          QStringList{"--broker", "127.0.0.1:1883", "--password-file", home.filePath("none")}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result result = RunProgram(ZLD_FLEET_PATH, arguments);
+        EXPECT_EQ(result.exitCode, 64);
+        EXPECT_TRUE(result.err.contains("zld-fleet: ")) << result.err.toStdString();
+    }
 #endif
 }

@@ -19,29 +19,6 @@
 namespace {
 const QString kLoopback = QStringLiteral("127.0.0.1");
 
-QStringList ArgumentsOf(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
-    return arguments;
-}
-
-// --help and --version need no display, so they are answered before the
-// window system is opened.
-bool AsksForHelpOrVersion(const QStringList& arguments) {
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument == QLatin1String("--")) {
-            return false;
-        }
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
-            argument == QLatin1String("--version")) {
-            return true;
-        }
-    }
-    return false;
-}
-
 QIcon ProgramIcon() {
     QIcon icon;
     for (const int size : {16, 32, 48, 64, 128, 256}) {
@@ -63,8 +40,8 @@ void ScheduleScreenshot(MainWindow& window, const QString& path, double seconds)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (AsksForHelpOrVersion(ArgumentsOf(argc, argv))) {
-        return WindowCommandLine::Parse(ArgumentsOf(argc, argv), ProgramVersion()).exitCode;
+    if (AsksForHelpOrVersion(ProgramArguments(argc, argv))) {
+        return WindowCommandLine::Parse(ProgramArguments(argc, argv), ProgramVersion()).exitCode;
     }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("ZLD"));
