@@ -6,7 +6,7 @@
 
 // Stands between the engine and the operator: every message is told to a
 // listener (the lab's telemetry) before it is shown, since showing it may
-// wait for a person; the dialogs pass straight through.
+// wait for a person; questions and dialogs pass straight through.
 class OperatorTap : public Operator {
   public:
     using Listener = std::function<void(const QString& text, const QString& title)>;
@@ -17,6 +17,10 @@ class OperatorTap : public Operator {
     void ShowMessage(const QString& text, const QString& title = QString()) override {
         m_listener(text, title);
         m_target.ShowMessage(text, title);
+    }
+    int AskChoice(const QString& text, const QStringList& points,
+                  const QStringList& choices) override {
+        return m_target.AskChoice(text, points, choices);
     }
     QString AskOpenFile(const QString& filter, const QString& preset) override {
         return m_target.AskOpenFile(filter, preset);

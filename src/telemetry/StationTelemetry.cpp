@@ -32,7 +32,8 @@ QString OutcomeState(RunOutcome outcome) {
         case RunOutcome::Error:
             return QStringLiteral("error");
         case RunOutcome::NotStarted:
-            break;
+        case RunOutcome::CheckFailed:
+            break;  // no run went: the station is idle
     }
     return QString();
 }
