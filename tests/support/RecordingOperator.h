@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "Operator.h"
 
@@ -17,6 +18,9 @@ class RecordingOperator : public Operator {
 
     void ShowMessage(const QString& text, const QString& title = QString()) override {
         messages.push_back({text, title});
+        if (onMessage) {
+            onMessage(text);  // what happens while the box would be open
+        }
     }
     int AskChoice(const QString& text, const QStringList& points,
                   const QStringList& choices) override {
@@ -52,6 +56,7 @@ class RecordingOperator : public Operator {
 
     QVector<Message> messages;
     QVector<Question> questions;
+    std::function<void(const QString& text)> onMessage;
     QString choiceAnswer;
     QString openAnswer;
     QString saveAnswer;
