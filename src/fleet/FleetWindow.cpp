@@ -14,7 +14,8 @@
 
 namespace {
 constexpr int kStaleCheckMs = 1000;
-}
+constexpr int kNoticeMs = 10000;
+}  // namespace
 
 FleetWindow::FleetWindow(MqttClient& client, QWidget* parent)
     : QMainWindow(parent), m_client(client), m_model(new FleetModel(this)) {
@@ -30,7 +31,7 @@ FleetWindow::FleetWindow(MqttClient& client, QWidget* parent)
     m_table->horizontalHeader()->setSectionResizeMode(FleetModel::kTestFile, QHeaderView::Stretch);
     setCentralWidget(m_table);
     m_brokerLabel = new QLabel(this);
-    statusBar()->addWidget(m_brokerLabel, 1);
+    statusBar()->addPermanentWidget(m_brokerLabel, 1);
     resize(1100, 420);
 
     m_confirm = [this](const QString& question) {
@@ -111,8 +112,15 @@ bool FleetWindow::RequestStop(int row) {
     if (!m_confirm(question)) {
         return false;
     }
-    m_client.Publish(prefix + QLatin1Char('/') + TelemetryTopic::kCommand, kRemoteStopCommand,
-                     false);
+    // A stop that waited for the broker could reach a later run.
+    if (!m_client.PublishIfConnected(prefix + QLatin1Char('/') + TelemetryTopic::kCommand,
+                                     kRemoteStopCommand)) {
+        statusBar()->showMessage(
+            QStringLiteral("The broker is not connected: the stop for %1 was not sent.").arg(name),
+            kNoticeMs);
+        return false;
+    }
+    statusBar()->showMessage(QStringLiteral("Stop sent to %1.").arg(name), kNoticeMs);
     return true;
 }
 

@@ -172,6 +172,18 @@ void MqttClient::Publish(const QString& topic, const QByteArray& payload, bool r
     Pump();
 }
 
+bool MqttClient::PublishIfConnected(const QString& topic, const QByteArray& payload) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_stopping || m_state != State::Connected) {
+            return false;
+        }
+        m_queue.Push(OutgoingMessage{topic.toUtf8(), payload, false});
+    }
+    Pump();
+    return true;
+}
+
 void MqttClient::Pump() {
     std::lock_guard<std::mutex> lock(m_mutex);
     while (m_state == State::Connected && m_inFlight < kInFlightWindow && !m_queue.Empty()) {

@@ -59,6 +59,9 @@ class MqttClient : public QObject {
     void Stop();
 
     void Publish(const QString& topic, const QByteArray& payload, bool retain);
+    // Publishes only while connected, never later: for a command that must
+    // not arrive minutes after it was meant. False when not sent.
+    bool PublishIfConnected(const QString& topic, const QByteArray& payload);
     // Blocks until every queued message is acknowledged, the broker is away, or
     // `timeoutMs` passed; true when nothing is left. For a program about to end.
     bool Flush(int timeoutMs);

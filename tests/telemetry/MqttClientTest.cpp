@@ -86,6 +86,8 @@ TEST_F(MqttClientTest, MessagesWaitForAnAbsentBrokerWithinTheLimitOldestDroppedF
     EXPECT_EQ(client.Stats().dropped, 3);
     EXPECT_FALSE(client.Flush(100));
     EXPECT_NE(client.CurrentState(), MqttClient::State::Connected);
+    // A command is sent now or never: it must not reach a later run.
+    EXPECT_FALSE(client.PublishIfConnected("st/command", "stop"));
 
     ASSERT_TRUE(broker.Start());
     TestSubscriber sub;
@@ -95,6 +97,9 @@ TEST_F(MqttClientTest, MessagesWaitForAnAbsentBrokerWithinTheLimitOldestDroppedF
         << client.LastError().toStdString();
     EXPECT_EQ(Payloads(sub.On("st/point")), Numbered(4, 8));
     EXPECT_EQ(client.CurrentState(), MqttClient::State::Connected);
+    EXPECT_TRUE(sub.On("st/command").isEmpty());
+    EXPECT_TRUE(client.PublishIfConnected("st/command", "stop"));
+    EXPECT_TRUE(sub.WaitFor([&] { return sub.On("st/command").size() == 1; }, 5000));
 }
 
 TEST_F(MqttClientTest, PasswordIsCheckedByTheBroker) {
