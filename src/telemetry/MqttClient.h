@@ -17,7 +17,8 @@ struct mosquitto_message;
 // caller's thread only ever queues: Publish() returns at once whether the
 // broker is there, slow or gone, so a run's tick, wait or Stop never waits for
 // the network. Messages wait in a bounded queue while the broker is away and
-// go out, in order and with QoS 1, once it is back; the library reconnects
+// go out, oldest first and with QoS 1, once it is back (those on their way
+// when a connection broke are sent again by the library); it reconnects
 // with a growing delay. Signals arrive on the thread that owns the client.
 class MqttClient : public QObject {
     Q_OBJECT
