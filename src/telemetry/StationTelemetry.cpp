@@ -54,7 +54,7 @@ StationTelemetry::StationTelemetry(Station& station, TelemetrySettings settings,
     connect(&control, &RunControl::runStarted, this, &StationTelemetry::OnRunStarted);
     connect(&control, &RunControl::stepEntered, this, &StationTelemetry::OnStepEntered);
     connect(&control, &RunControl::runEnded, this, &StationTelemetry::OnRunEnded);
-    connect(&station.Points(), &PointLog::pointLogged, this, &StationTelemetry::OnPointLogged);
+    connect(&control, &RunControl::pointLogged, this, &StationTelemetry::OnPointLogged);
     connect(&station, &Station::operatorMessage, this, &StationTelemetry::OnOperatorMessage);
     // Pause and resume show in the run buttons before anything else.
     connect(&station.Views(), &Displays::enabledChanged, this, [this] { RefreshState(false); });
@@ -162,24 +162,24 @@ void StationTelemetry::PublishStatus() {
     StationStatus status;
     status.station = m_stationName;
     status.state = m_runState;
-    status.serial = views.Get(Displays::SNText);
+    status.serial = views.Get(Displays::SerialNumber);
     status.testFile = test.Path();
     status.step = m_step;
     if (m_step > 0 && m_step <= test.Table().StepCount()) {
         status.action = test.Table().Cell(m_step, StepColumn::ActionMode);
         status.mode = test.Table().Cell(m_step, StepColumn::Mode);
     }
-    status.loop1 = views.Get(Displays::Loop1Text);
-    status.loop2 = views.Get(Displays::Loop2Text);
+    status.loop1 = views.Get(Displays::Loop1Count);
+    status.loop2 = views.Get(Displays::Loop2Count);
     status.stepElapsed = views.StepElapsed();
     status.stepDwell = views.StepDwell();
-    status.voltage = views.Value(Displays::VoltageText);
-    status.current = views.Value(Displays::CurrentText);
-    status.power = views.Value(Displays::PowerText);
+    status.voltage = views.Value(Displays::Voltage);
+    status.current = views.Value(Displays::Current);
+    status.power = views.Value(Displays::Power);
     // Ah and kWh count per step; the boxes start again at a step's end, so
     // once the run is over the status keeps what its last point said.
-    status.ah = s.Running ? views.Value(Displays::AHText) : m_lastAh;
-    status.wh = (s.Running ? views.Value(Displays::KWHText) : m_lastKwh) * 1000.0;
+    status.ah = s.Running ? views.Value(Displays::AmpHours) : m_lastAh;
+    status.wh = (s.Running ? views.Value(Displays::KilowattHours) : m_lastKwh) * 1000.0;
     status.message = m_lastMessage;
     status.allowRemoteStop = m_settings.allowRemoteStop;
     status.time = QDateTime::currentDateTimeUtc();
@@ -221,10 +221,11 @@ void StationTelemetry::OnPointLogged(const MeasuredPoint& point) {
         PublishStatus();
     }
     const Displays& views = m_station.Views();
-    m_lastAh = views.Value(Displays::AHText);
-    m_lastKwh = views.Value(Displays::KWHText);
+    m_lastAh = views.Value(Displays::AmpHours);
+    m_lastKwh = views.Value(Displays::KilowattHours);
     m_client->Publish(Topic(TelemetryTopic::kPoint),
-                      PointPayload(point, m_lastAh, m_lastKwh, views.Get(Displays::SNText)), false);
+                      PointPayload(point, m_lastAh, m_lastKwh, views.Get(Displays::SerialNumber)),
+                      false);
 }
 
 void StationTelemetry::OnRunEnded(RunOutcome outcome) {
@@ -269,7 +270,7 @@ void StationTelemetry::OnCommand(const QString& topic, const QByteArray& payload
     m_client->Publish(Topic(TelemetryTopic::kEvent),
                       EventPayload(m_lastMessage, QString(), QDateTime::currentDateTimeUtc()),
                       false);
-    m_station.StopCommand_Click();
+    m_station.Stop();
 }
 
 QString StationTelemetry::StateText() const {

@@ -42,14 +42,14 @@ TEST(StationTelemetry, PauseResumeAndStopShowInTheStatusAndMessagesGoOutFirst) {
     const auto reach = [&](const QString& state) {
         return h.RunUntil([&] { return lastState() == state; }, 15000);
     };
-    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
     ASSERT_TRUE(reach("running"));
-    h.station->PauseCommand_Click();
+    h.station->Pause();
     ASSERT_TRUE(reach("paused"));
     EXPECT_EQ(telemetry.RunStateText(), "paused");
-    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
     ASSERT_TRUE(reach("running"));
-    h.station->StopCommand_Click();
+    h.station->Stop();
     ASSERT_TRUE(reach("stopped"));
 
     QStringList states;
@@ -68,8 +68,8 @@ TEST(StationTelemetry, PauseResumeAndStopShowInTheStatusAndMessagesGoOutFirst) {
         sub.WaitFor([&] { return !sub.On("lab/w/event").isEmpty(); }, 5000);
         eventsWhenShown = sub.On("lab/w/event").size();
     };
-    h.station->Views().Set(Displays::SNText, "bad/serial");
-    QTimer::singleShot(0, h.station.get(), [&] { h.station->StartCommand_Click(); });
+    h.station->Views().Set(Displays::SerialNumber, "bad/serial");
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
     ASSERT_TRUE(h.RunUntil([&] { return eventsWhenShown >= 0; }, 10000));
     EXPECT_EQ(eventsWhenShown, 1);
     EXPECT_TRUE(QJsonDocument::fromJson(sub.On("lab/w/event").last().payload)
