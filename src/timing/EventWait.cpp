@@ -2,12 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include <algorithm>
+
+#include "EventPump.h"
 
 namespace {
-constexpr int kAbortPollMs = 10;
-}
+// How often a wait looks at its abort condition.
+constexpr qint64 kAbortPollMs = 10;
+}  // namespace
 
 void WaitWithEvents(double ms) {
     WaitWithEventsUnless(ms, [] { return false; });
@@ -18,22 +20,15 @@ bool WaitWithEventsUnless(double ms, const std::function<bool()>& abort) {
         return true;
     }
     const QDeadlineTimer deadline(static_cast<qint64>(ms + 0.5), Qt::PreciseTimer);
-    QEventLoop loop;
-    QTimer poll;
-    poll.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (abort() || deadline.hasExpired()) {
-            loop.quit();
-            return;
+    EventPump pump;
+    while (!abort()) {
+        if (deadline.hasExpired()) {
+            return true;
         }
-        poll.start(static_cast<int>(qMin<qint64>(kAbortPollMs, deadline.remainingTime())));
-    });
-    if (abort()) {
-        return false;
+        pump.RunFor(
+            static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, kAbortPollMs)));
     }
-    poll.start(static_cast<int>(qMin<qint64>(kAbortPollMs, deadline.remainingTime())));
-    loop.exec();
-    return !abort();
+    return false;
 }
 
 void ProcessPendingEvents() {

@@ -4,10 +4,11 @@
 #include <QObject>
 #include <QTimer>
 
-// Lets the thread's events run for a while, waking early when one of the
-// chosen signals fires. The waits of the transports are built on it: they
-// check their condition, run the pump for a short slice, and check again, so
-// the window stays alive and data is noticed as soon as it arrives.
+// The one way the engine waits while the thread's events run: a local event
+// loop that runs for a while and wakes early when one of the chosen signals
+// fires. Waits check their condition, run the pump for a short slice, and
+// check again, so the window stays alive and data is noticed as soon as it
+// arrives. WaitWithEvents and the transports' reads are built on it.
 class EventPump {
   public:
     EventPump();
