@@ -34,20 +34,3 @@ QStringList SplitPhases(const QString& reply) {
     return reply.split(QLatin1Char(','));
 }
 }  // namespace Cmd
-
-QByteArray TrimLineEnd(const QByteArray& reply) {
-    if (reply.endsWith("\r\n")) {
-        return reply.left(reply.size() - 2);
-    }
-    if (reply.endsWith('\n')) {
-        return reply.left(reply.size() - 1);
-    }
-    return reply;
-}
-
-QString ReplyText(const QByteArray& received) {
-    if (received.size() < 2) {
-        return kNoReply;
-    }
-    return QString::fromLatin1(TrimLineEnd(received));
-}

@@ -66,14 +66,3 @@ QString WithValue(const QString& header, double value);
 // reply has no field.
 QStringList SplitPhases(const QString& reply);
 }  // namespace Cmd
-
-// The reply text of every read that received nothing usable.
-inline const QString kNoReply = QStringLiteral("ErrRec");
-
-// Removes one trailing CR LF, else one trailing LF.
-QByteArray TrimLineEnd(const QByteArray& reply);
-
-// What a read hands back for the bytes it received: "ErrRec" for fewer than two
-// bytes (a lone line end is no answer), else the bytes as 8-bit text without
-// their line end.
-QString ReplyText(const QByteArray& received);

@@ -1,7 +1,6 @@
 #include "GpibTransport.h"
 
 #include <QDeadlineTimer>
-#include <atomic>
 #include <cmath>
 
 #include "Commands.h"
@@ -9,19 +8,15 @@
 #include "GpibDriver.h"
 #include "GpibWorker.h"
 #include "InstrumentLogging.h"
-#include "Operator.h"
 
 namespace {
-const QString kDriverMissing = QStringLiteral("GPIB driver library not found");
 constexpr int kFailedHandle = -1;
 constexpr double kRetryPauseMs = 20.0;
-
-// The operator hears about a missing driver once per program run, however
-// often a GPIB channel is opened.
-std::atomic<bool> gMissingDriverReported{false};
+// The device time-out the driver is opened with.
+constexpr double kDeviceTimeoutSeconds = 1.0;
 }  // namespace
 
-GpibTransport::GpibTransport(Operator& op) : m_operator(op) {}
+GpibTransport::GpibTransport(int primaryAddress) : m_address(primaryAddress) {}
 
 GpibTransport::~GpibTransport() {
     if (m_worker) {
@@ -31,15 +26,12 @@ GpibTransport::~GpibTransport() {
     }
 }
 
-bool GpibTransport::EnsureDriver() {
+bool GpibTransport::EnsureDriver(QString* error) {
     if (m_driver && m_driver->IsLoaded()) {
         return true;
     }
     auto driver = std::make_unique<GpibDriver>();
-    if (!driver->Load()) {
-        if (!gMissingDriverReported.exchange(true)) {
-            m_operator.ShowMessage(kDriverMissing);
-        }
+    if (!driver->Load(error)) {
         return false;
     }
     m_driver = std::move(driver);
@@ -63,20 +55,32 @@ int GpibTransport::ConnectDevice() {
     return handle;
 }
 
-void GpibTransport::Open() {
+LinkResult GpibTransport::Open() {
     // A device still online from an earlier open goes offline first, so that
     // repeated connection passes do not use up the driver's handles.
     Close();
-    if (m_address == 0 || !EnsureDriver()) {
-        return;
+    m_closedByProgram = false;
+    if (m_address == 0) {
+        return LinkResult::Failure(LinkResult::Kind::OpenFailed,
+                                   QStringLiteral("no GPIB address chosen"));
+    }
+    QString tried;
+    if (!EnsureDriver(&tried)) {
+        return LinkResult::Failure(
+            LinkResult::Kind::NoDriver,
+            QStringLiteral("GPIB driver library not found (tried %1)").arg(tried));
     }
     m_handle = ConnectDevice();
-    if (m_handle != kFailedHandle) {
-        Write(Cmd::kRemoteGpib);
+    if (m_handle == kFailedHandle) {
+        return LinkResult::Failure(LinkResult::Kind::OpenFailed,
+                                   QStringLiteral("the driver refused the device"));
     }
+    Write(Cmd::kRemoteGpib);
+    return LinkResult::Done();
 }
 
 void GpibTransport::Close() {
+    m_closedByProgram = true;
     if (m_handle != 0 && m_worker) {
         const int handle = m_handle;
         GpibDriver* driver = m_driver.get();
@@ -85,35 +89,43 @@ void GpibTransport::Close() {
     m_handle = 0;
 }
 
-void GpibTransport::Write(const QString& command) {
+LinkResult GpibTransport::NotOpen() const {
+    if (m_closedByProgram) {
+        return LinkResult::Failure(LinkResult::Kind::Closed, QStringLiteral("device offline"));
+    }
+    return LinkResult::Failure(LinkResult::Kind::Lost, QStringLiteral("device not open"));
+}
+
+LinkResult GpibTransport::Write(const QString& command) {
     if (m_handle == 0 || !m_worker) {
         qCDebug(GpibLog) << "not sent" << command;
-        return;
+        return NotOpen();
     }
     const int handle = m_handle;
     const QByteArray bytes = command.toLatin1();
     GpibDriver* driver = m_driver.get();
     m_worker->Run([handle, &bytes, driver] { driver->WriteBytes(handle, bytes); });
+    return LinkResult::Done();
 }
 
-QString GpibTransport::Read() {
+LinkResult GpibTransport::Read() {
     return ReadUntil(0.0);
 }
 
-QString GpibTransport::ReadTimed(double seconds) {
+LinkResult GpibTransport::ReadTimed(double seconds) {
     return ReadUntil(seconds);
 }
 
-QString GpibTransport::ReadUntil(double seconds) {
+LinkResult GpibTransport::ReadUntil(double seconds) {
     if (m_handle == 0 || !m_worker) {
-        return kNoReply;
+        return NotOpen();
     }
     const int handle = m_handle;
     GpibDriver* driver = m_driver.get();
     char buffer[GpibDriver::kReadSize] = {};
     int count = 0;
-    const QDeadlineTimer deadline(
-        static_cast<qint64>(std::isfinite(seconds) ? qBound(0.0, seconds, 1e6) * 1000.0 : 0.0));
+    const double limit = std::isfinite(seconds) ? qBound(0.0, seconds, 1e6) : 0.0;
+    const QDeadlineTimer deadline(static_cast<qint64>(limit * 1000.0));
     // Stop pressed while the read waits takes the device offline; reading on
     // would only wait out the rest of the time on a closed device.
     const auto closedMeanwhile = [this, handle] { return m_handle != handle; };
@@ -130,7 +142,10 @@ QString GpibTransport::ReadUntil(double seconds) {
             break;
         }
     }
-    if (count == 0 && !closedMeanwhile()) {
+    if (count == 0 && closedMeanwhile()) {
+        return NotOpen();
+    }
+    if (count == 0) {
         // Nothing came: one more read clears whatever the device was about
         // to send, so it cannot answer the next query instead.
         m_worker->Run([handle, driver] {
@@ -138,11 +153,14 @@ QString GpibTransport::ReadUntil(double seconds) {
             driver->ReadBytes(handle, discard);
         });
     }
-    if (count < 2) {
-        return kNoReply;
+    const int used = qBound(0, count, GpibDriver::kReadSize);
+    const LinkResult result = LinkResult::FromReceived(
+        QByteArray(buffer, used), QStringLiteral("no reply within %1 s")
+                                      .arg(QString::number(qMax(limit, kDeviceTimeoutSeconds))));
+    if (result.Ok()) {
+        qCDebug(GpibLog) << "reply" << result.reply;
+    } else {
+        qCDebug(GpibLog) << "no reply:" << result.reason;
     }
-    const int used = qMin(count, GpibDriver::kReadSize);
-    const QString reply = ReplyText(QByteArray(buffer, used));
-    qCDebug(GpibLog) << "reply" << reply;
-    return reply;
+    return result;
 }

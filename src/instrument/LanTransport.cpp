@@ -4,15 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Commands.h"
 #include "EventPump.h"
 #include "EventWait.h"
 #include "InstrumentLogging.h"
-#include "Operator.h"
 
 namespace {
-const QString kConnectFail = QStringLiteral("Connect Fail!");
-const QString kLostConnect = QStringLiteral("Lost Connect!");
 // A babbling peer cannot make one arrival larger than this.
 constexpr qint64 kMaxArrivalBytes = 64 * 1024;
 // Longest slice the waits let events run before they look at the clock again.
@@ -23,21 +19,35 @@ constexpr int kFirstAttemptMs = 100;
 int SliceMs(qint64 remainingMs) {
     return static_cast<int>(std::clamp<qint64>(remainingMs, 1, kWaitSliceMs));
 }
+
+QString Seconds(qint64 ms) {
+    return QString::number(static_cast<double>(ms) / 1000.0);
+}
 }  // namespace
 
-LanTransport::LanTransport(Operator& op, const LanTimings& timings)
-    : m_operator(op), m_timings(timings) {
+bool LanTimings::operator==(const LanTimings& other) const {
+    return settleMs == other.settleMs && connectBudgetMs == other.connectBudgetMs &&
+           retryGapMs == other.retryGapMs && readTimeoutMs == other.readTimeoutMs;
+}
+
+LanTransport::LanTransport(const QString& host, int port, const LanTimings& timings)
+    : m_timings(timings), m_host(host.trimmed()), m_port(port) {
     m_socket.setReadBufferSize(kMaxArrivalBytes);
     QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { OnReadyRead(); });
+    QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &m_socket,
+                     [this](QAbstractSocket::SocketError error) {
+                         if (!IsConnected()) {
+                             m_lastConnectError = error;
+                         }
+                     });
 }
 
 LanTransport::~LanTransport() {
     m_socket.abort();
 }
 
-void LanTransport::SetEndpoint(const QString& host, int port) {
-    m_host = host.trimmed();
-    m_port = port;
+QString LanTransport::Address() const {
+    return QStringLiteral("%1:%2").arg(m_host).arg(m_port);
 }
 
 bool LanTransport::IsConnected() const {
@@ -57,13 +67,9 @@ void LanTransport::OnReadyRead() {
     qCDebug(LanLog) << "arrival" << m_socketBuffer;
 }
 
-void LanTransport::Open() {
-    Connect();
-}
-
-bool LanTransport::Connect() {
-    m_linkLost = false;
+LinkResult LanTransport::Open() {
     m_closedByProgram = false;
+    m_lastConnectError = QAbstractSocket::UnknownSocketError;
     // The load takes a moment to let go of an old connection; pending bytes
     // of the old one are still delivered meanwhile.
     m_socket.disconnectFromHost();
@@ -72,8 +78,8 @@ bool LanTransport::Connect() {
     m_socketBuffer.clear();
     if (!EndpointValid()) {
         qCDebug(LanLog) << "no valid endpoint" << m_host << m_port;
-        ReportConnectFail();
-        return false;
+        return LinkResult::Failure(LinkResult::Kind::OpenFailed,
+                                   QStringLiteral("no valid host and port"));
     }
 
     qCDebug(LanLog) << "connecting to" << m_host << m_port;
@@ -87,12 +93,13 @@ bool LanTransport::Connect() {
     while (!IsConnected()) {
         if (m_closedByProgram) {
             m_socket.abort();  // closed while connecting (Stop pressed meanwhile)
-            return false;
+            return LinkResult::Failure(LinkResult::Kind::Closed,
+                                       QStringLiteral("closed while connecting"));
         }
         if (budget.hasExpired()) {
             m_socket.abort();
-            ReportConnectFail();
-            return false;
+            qCDebug(LanLog) << "connect failed" << ConnectFailure();
+            return LinkResult::Failure(LinkResult::Kind::OpenFailed, ConnectFailure());
         }
         if (m_socket.state() == QAbstractSocket::UnconnectedState && nextAttempt.hasExpired()) {
             m_socket.connectToHost(m_host, static_cast<quint16>(m_port));
@@ -105,7 +112,21 @@ bool LanTransport::Connect() {
         pump.RunFor(SliceMs(left));
     }
     qCDebug(LanLog) << "connected to" << m_host << m_port;
-    return true;
+    return LinkResult::Done();
+}
+
+QString LanTransport::ConnectFailure() const {
+    switch (m_lastConnectError) {
+        case QAbstractSocket::ConnectionRefusedError:
+            return QStringLiteral("connection refused");
+        case QAbstractSocket::HostNotFoundError:
+            return QStringLiteral("host not found");
+        case QAbstractSocket::NetworkError:
+            return QStringLiteral("network unreachable");
+        default:
+            return QStringLiteral("no connection within %1 s")
+                .arg(Seconds(m_timings.connectBudgetMs));
+    }
 }
 
 void LanTransport::Close() {
@@ -115,47 +136,37 @@ void LanTransport::Close() {
     m_socketBuffer.clear();
 }
 
-void LanTransport::ReportLost() {
-    // A link the program closed itself (Stop inside a wait, for instance) is
-    // not lost: the work still waiting on it just ends quietly.
-    if (m_linkLost || m_closedByProgram) {
-        return;
+LinkResult LanTransport::NotConnected() const {
+    if (m_closedByProgram) {
+        return LinkResult::Failure(LinkResult::Kind::Closed, QStringLiteral("connection closed"));
     }
-    m_linkLost = true;
-    qCDebug(LanLog) << "link lost";
-    m_operator.ShowMessage(kLostConnect);
+    return LinkResult::Failure(LinkResult::Kind::Lost, QStringLiteral("not connected"));
 }
 
-void LanTransport::ReportConnectFail() {
-    qCDebug(LanLog) << "connect failed" << m_socket.errorString();
-    m_operator.ShowMessage(kConnectFail);
-}
-
-void LanTransport::Write(const QString& command) {
+LinkResult LanTransport::Write(const QString& command) {
     if (!IsConnected()) {
         qCDebug(LanLog) << "not sent" << command;
-        ReportLost();
-        return;
+        return NotConnected();
     }
     qCDebug(LanLog) << "sent" << command;
     m_socket.write(command.toLatin1() + '\n');
     m_socket.flush();
+    return LinkResult::Done();
 }
 
-QString LanTransport::Read() {
+LinkResult LanTransport::Read() {
     return ReadWithin(m_timings.readTimeoutMs);
 }
 
-QString LanTransport::ReadTimed(double seconds) {
+LinkResult LanTransport::ReadTimed(double seconds) {
     const double ms = std::isfinite(seconds) ? seconds * 1000.0 : 0.0;
     return ReadWithin(qMax<qint64>(m_timings.readTimeoutMs, static_cast<qint64>(qMin(ms, 1e9))));
 }
 
-QString LanTransport::ReadWithin(qint64 timeoutMs) {
+LinkResult LanTransport::ReadWithin(qint64 timeoutMs) {
     if (!IsConnected()) {
-        ReportLost();
         m_socketBuffer.clear();
-        return kNoReply;
+        return NotConnected();
     }
     const QDeadlineTimer deadline(timeoutMs);
     EventPump pump;
@@ -173,10 +184,19 @@ QString LanTransport::ReadWithin(qint64 timeoutMs) {
     }
     const QByteArray received = m_socketBuffer;
     m_socketBuffer.clear();
+    LinkResult result;
     if (received.isEmpty() && !IsConnected()) {
-        ReportLost();
+        result = m_closedByProgram ? NotConnected()
+                                   : LinkResult::Failure(LinkResult::Kind::Lost,
+                                                         QStringLiteral("the load hung up"));
+    } else {
+        result = LinkResult::FromReceived(
+            received, QStringLiteral("no reply within %1 s").arg(Seconds(timeoutMs)));
     }
-    const QString reply = ReplyText(received);
-    qCDebug(LanLog) << "reply" << reply;
-    return reply;
+    if (result.Ok()) {
+        qCDebug(LanLog) << "reply" << result.reply;
+    } else {
+        qCDebug(LanLog) << "no reply:" << result.reason;
+    }
+    return result;
 }

@@ -1,19 +1,20 @@
 #include "SerialTransport.h"
 
+#include <QDeadlineTimer>
 #include <cmath>
 
 #include "Clock.h"
 #include "Commands.h"
 #include "EventPump.h"
-#include "EventWait.h"
 #include "InstrumentLogging.h"
 
 namespace {
-constexpr double kSecondsPerDay = 86400.0;
+// A timed read waits a day at most.
+constexpr double kLongestReadSeconds = 86400.0;
 // A babbling line cannot make one reply larger than this.
 constexpr qsizetype kMaxReplyBytes = 64 * 1024;
 // Longest slice a read lets events run before it looks at the clock again.
-constexpr int kWaitSliceMs = 10;
+constexpr qint64 kWaitSliceMs = 10;
 const QChar kSpinner[] = {QLatin1Char('-'), QLatin1Char('\\'), QLatin1Char('|'), QLatin1Char('/')};
 }  // namespace
 
@@ -41,10 +42,9 @@ void SerialTransport::OnError(QSerialPort::SerialPortError error) {
         return;
     }
     ++m_errorCount;
-    const QString description =
-        QStringLiteral("%1 (%2)").arg(m_port.errorString(), m_port.portName());
-    qCDebug(SerialLog) << "error" << static_cast<int>(error) << description;
-    m_errorLog.Append(m_clock.Now(), static_cast<int>(error), description);
+    m_lastError = QStringLiteral("%1 (%2)").arg(m_port.errorString(), m_port.portName());
+    qCDebug(SerialLog) << "error" << static_cast<int>(error) << m_lastError;
+    m_errorLog.Append(m_clock.Now(), static_cast<int>(error), m_lastError);
     if (error == QSerialPort::ResourceError) {
         // The device went away (a USB adapter pulled out): the port is dead.
         m_port.close();
@@ -64,8 +64,10 @@ bool SerialTransport::OpenPort() {
         if (m_port.isOpen()) {
             m_port.close();
         }
+        m_lastError = QStringLiteral("%1 (%2)").arg(m_port.errorString(), m_portName);
         return false;
     }
+    m_closedByProgram = false;
     AskForRequestToSend();
     return true;
 }
@@ -82,48 +84,68 @@ void SerialTransport::AskForRequestToSend() {
     m_quiet = false;
 }
 
-void SerialTransport::Open() {
+LinkResult SerialTransport::Open() {
     if (m_port.isOpen()) {
         m_port.close();
     }
-    if (OpenPort()) {
-        Write(Cmd::kRemoteSerial);
+    if (m_portName.isEmpty()) {
+        // No port chosen: nothing to open, and nothing left open either.
+        return LinkResult::Failure(LinkResult::Kind::OpenFailed,
+                                   QStringLiteral("no serial port chosen"));
     }
+    if (!OpenPort()) {
+        return LinkResult::Failure(LinkResult::Kind::OpenFailed, m_lastError);
+    }
+    Write(Cmd::kRemoteSerial);
+    return LinkResult::Done();
 }
 
 void SerialTransport::Close() {
+    m_closedByProgram = true;
     if (m_port.isOpen()) {
         qCDebug(SerialLog) << "close" << m_portName;
         m_port.close();
     }
 }
 
-void SerialTransport::Write(const QString& command) {
+LinkResult SerialTransport::NotOpen(const QString& reason) const {
+    if (m_closedByProgram) {
+        return LinkResult::Failure(LinkResult::Kind::Closed, QStringLiteral("port closed"));
+    }
+    return LinkResult::Failure(LinkResult::Kind::Lost, reason);
+}
+
+LinkResult SerialTransport::Write(const QString& command) {
+    const int errorsBefore = m_errorCount;
     if (!m_port.isOpen()) {
         OpenPort();
     }
+    LinkResult result;
     if (m_port.isOpen()) {
         qCDebug(SerialLog) << "sent" << command;
         m_port.clear(QSerialPort::Input);
         m_port.write(command.toLatin1() + '\n');
         m_port.flush();
+        if (m_errorCount != errorsBefore) {
+            result = m_port.isOpen()
+                         ? LinkResult::Failure(LinkResult::Kind::DriverError, m_lastError)
+                         : LinkResult::Failure(LinkResult::Kind::Lost, m_lastError);
+        }
     } else {
         qCDebug(SerialLog) << "not sent" << command;
+        result = LinkResult::Failure(LinkResult::Kind::Lost, m_lastError);
     }
     // The load needs a moment between two commands, even after a failed one.
     m_clock.Delay(kPauseAfterWriteMs);
+    return result;
 }
 
-QString SerialTransport::Read() {
-    return ReadWindow(kReadWindowSeconds, 0.0, false);
+LinkResult SerialTransport::Read() {
+    return ReadWindow(kReadWindowSeconds, false);
 }
 
-QString SerialTransport::ReadSettled() {
-    return ReadWindow(kReadWindowSeconds, kSettleMs, false);
-}
-
-QString SerialTransport::ReadTimed(double seconds) {
-    return ReadWindow(seconds, 0.0, true);
+LinkResult SerialTransport::ReadTimed(double seconds) {
+    return ReadWindow(seconds, true);
 }
 
 void SerialTransport::ShowActivity(double timeOfDay) {
@@ -135,9 +157,9 @@ void SerialTransport::ShowActivity(double timeOfDay) {
     m_activityHook(kSpinner[index]);
 }
 
-QString SerialTransport::ReadWindow(double limitSeconds, double settleMs, bool showActivity) {
+LinkResult SerialTransport::ReadWindow(double seconds, bool showActivity) {
     if (!m_port.isOpen()) {
-        return QString();
+        return NotOpen(QStringLiteral("port not open"));
     }
     const int errorsBefore = m_errorCount;
     QByteArray buffer;
@@ -151,23 +173,15 @@ QString SerialTransport::ReadWindow(double limitSeconds, double settleMs, bool s
         buffer += chunk.left(qMax<qsizetype>(0, kMaxReplyBytes - buffer.size()));
     };
 
-    double t0 = m_clock.TimeOfDay();
-    double limit = std::isfinite(limitSeconds) ? qBound(0.0, limitSeconds, kSecondsPerDay) : 0.0;
-    WaitWithEvents(settleMs);
+    const double limit = std::isfinite(seconds) ? qBound(0.0, seconds, kLongestReadSeconds) : 0.0;
+    const QDeadlineTimer deadline(static_cast<qint64>(std::ceil(limit * 1000.0)), Qt::PreciseTimer);
     EventPump pump;
     pump.WakeOn(&m_port, &QSerialPort::readyRead);
     pump.WakeOn(&m_port, &QSerialPort::errorOccurred);
     m_lastSpinner = -1;
     bool timedOut = false;
     while (last != '\n' && m_port.isOpen()) {
-        const double now = m_clock.TimeOfDay();
-        if (now < t0) {
-            // Past midnight: what was waited before it counts against the limit.
-            limit -= kSecondsPerDay - t0;
-            t0 = 0.0;
-        }
-        const double left = limit - (now - t0);
-        if (left <= 0) {
+        if (deadline.hasExpired()) {
             timedOut = true;
             break;
         }
@@ -176,18 +190,29 @@ QString SerialTransport::ReadWindow(double limitSeconds, double settleMs, bool s
             break;
         }
         if (showActivity) {
-            ShowActivity(now);
+            // The spinner follows the clock's seconds; only the deadline
+            // decides when the read ends.
+            ShowActivity(m_clock.TimeOfDay());
         }
-        pump.RunFor(qBound(1, static_cast<int>(std::ceil(left * 1000.0)), kWaitSliceMs));
+        pump.RunFor(static_cast<int>(qBound<qint64>(1, deadline.remainingTime(), kWaitSliceMs)));
     }
     if (timedOut && m_port.isOpen()) {
         take();
     }
+    LinkResult result;
     if (m_errorCount != errorsBefore) {
-        qCDebug(SerialLog) << "reply lost to a port error";
-        return kNoReply;
+        result = m_port.isOpen() ? LinkResult::Failure(LinkResult::Kind::DriverError, m_lastError)
+                                 : LinkResult::Failure(LinkResult::Kind::Lost, m_lastError);
+    } else if (buffer.isEmpty() && !m_port.isOpen()) {
+        result = NotOpen(QStringLiteral("port closed"));
+    } else {
+        result = LinkResult::FromReceived(
+            buffer, QStringLiteral("no reply within %1 s").arg(QString::number(limit)));
     }
-    const QString reply = ReplyText(buffer);
-    qCDebug(SerialLog) << "reply" << reply;
-    return reply;
+    if (result.Ok()) {
+        qCDebug(SerialLog) << "reply" << result.reply;
+    } else {
+        qCDebug(SerialLog) << "no reply:" << result.reason;
+    }
+    return result;
 }

@@ -1,64 +1,71 @@
 #include "StatusGridModel.h"
 
-StatusGridModel::StatusGridModel(QObject* parent)
-    : QAbstractTableModel(parent), m_medium(MediumName(2)) {
-    SetChannelCount(1);
-}
-
-QString StatusGridModel::MediumName(int connectMode) {
-    switch (connectMode) {
-        case 0:
+namespace {
+QString MediumName(Medium medium) {
+    switch (medium) {
+        case Medium::Serial:
             return QStringLiteral("RS232");
-        case 1:
+        case Medium::Gpib:
             return QStringLiteral("GPIB");
-        case 2:
-            return QStringLiteral("TCPIP");
-        default:
-            return QString();
+        case Medium::Lan:
+            break;
     }
+    return QStringLiteral("TCPIP");
 }
 
-QString StatusGridModel::StatusText(Status status) {
+QString StatusText(StatusGridModel::Status status) {
     switch (status) {
-        case kWait:
+        case StatusGridModel::kWait:
             return QStringLiteral("Wait");
-        case kConnectOk:
+        case StatusGridModel::kConnectOk:
             return QStringLiteral("Connect OK");
-        case kConnectFail:
+        case StatusGridModel::kConnectFail:
             return QStringLiteral("Connect Fail");
-        case kNoStatus:
+        case StatusGridModel::kNoStatus:
             break;
     }
     return QString();
 }
 
-int StatusGridModel::StatusRgb(Status status) {
+int StatusRgb(StatusGridModel::Status status) {
     switch (status) {
-        case kWait:
-            return kBlue;
-        case kConnectOk:
-            return kGreen;
-        case kConnectFail:
-            return kRed;
-        case kNoStatus:
+        case StatusGridModel::kWait:
+            return StatusGridModel::kBlue;
+        case StatusGridModel::kConnectOk:
+            return StatusGridModel::kGreen;
+        case StatusGridModel::kConnectFail:
+            return StatusGridModel::kRed;
+        case StatusGridModel::kNoStatus:
             break;
     }
     return 0;
 }
 
-void StatusGridModel::SetMedium(const QString& name) {
+QString ChannelAddress(const ConnectionRecord& record, bool withPort) {
+    switch (record.medium) {
+        case Medium::Serial:
+            return QString::number(record.comPort);
+        case Medium::Gpib:
+            return QString::number(record.gpibAddress);
+        case Medium::Lan:
+            break;
+    }
+    return withPort ? QStringLiteral("%1:%2").arg(record.ip).arg(record.port) : record.ip;
+}
+}  // namespace
+
+StatusGridModel::StatusGridModel(QObject* parent)
+    : QAbstractTableModel(parent), m_medium(MediumName(Medium::Lan)) {
+    SetChannelCount(1);
+}
+
+void StatusGridModel::ShowMedium(Medium medium) {
+    const QString name = MediumName(medium);
     if (name == m_medium) {
         return;
     }
     m_medium = name;
     emit headerDataChanged(Qt::Horizontal, kAddressColumn, kAddressColumn);
-}
-
-void StatusGridModel::SetMediumByMode(int connectMode) {
-    const QString name = MediumName(connectMode);
-    if (!name.isEmpty()) {
-        SetMedium(name);
-    }
 }
 
 void StatusGridModel::SetChannelCount(int count) {
@@ -101,6 +108,13 @@ void StatusGridModel::ClearRow(int row) {
     }
 }
 
+void StatusGridModel::ShowWaiting(int row, const ConnectionRecord& record, bool withPort) {
+    ClearRow(row);
+    ShowMedium(record.medium);
+    SetAddress(row, ChannelAddress(record, withPort));
+    SetStatus(row, kWait);
+}
+
 QString StatusGridModel::Text(int row, int column) const {
     if (!ValidRow(row)) {
         return QString();
@@ -116,10 +130,6 @@ QString StatusGridModel::Text(int row, int column) const {
         default:
             return QString();
     }
-}
-
-StatusGridModel::Status StatusGridModel::StatusOf(int row) const {
-    return ValidRow(row) ? m_rows[row].status : kNoStatus;
 }
 
 int StatusGridModel::rowCount(const QModelIndex& parent) const {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include "ConnectionRecord.h"
+
 // The load connection status grid: columns "No", the medium name and
 // "Status", one row per channel. The status texts carry a text colour, given
 // as a 0xRRGGBB number through kTextRgbRole so that the engine needs no GUI
@@ -23,26 +25,20 @@ class StatusGridModel : public QAbstractTableModel {
 
     explicit StatusGridModel(QObject* parent = nullptr);
 
-    // "RS232", "GPIB" or "TCPIP" for ConnectMode 0, 1, 2; "" for others.
-    static QString MediumName(int connectMode);
-    static QString StatusText(Status status);
-    static int StatusRgb(Status status);
-
-    QString Medium() const { return m_medium; }
-    void SetMedium(const QString& name);
-    // Sets the medium header from ConnectMode; other values leave it.
-    void SetMediumByMode(int connectMode);
+    // The medium header: "RS232", "GPIB" or "TCPIP".
+    void ShowMedium(Medium medium);
 
     // One row per channel; new rows show their number and nothing else.
     void SetChannelCount(int count);
-    int ChannelCount() const { return m_rows.size(); }
 
     // `row` is 0 for channel 1.
     void SetAddress(int row, const QString& address);
     void SetStatus(int row, Status status);
-    void ClearRow(int row);
+    // Shows where the channel of `row` connects, waiting for the next pass:
+    // its medium in the header, its address (a LAN one with or without the
+    // port), and "Wait".
+    void ShowWaiting(int row, const ConnectionRecord& record, bool withPort);
     QString Text(int row, int column) const;
-    Status StatusOf(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -59,6 +55,7 @@ class StatusGridModel : public QAbstractTableModel {
 
     bool ValidRow(int row) const { return row >= 0 && row < m_rows.size(); }
     void RowChanged(int row);
+    void ClearRow(int row);
 
     QString m_medium;
     QVector<Row> m_rows;

@@ -2,29 +2,36 @@
 
 #include <QString>
 
+#include "LinkResult.h"
+#include "Medium.h"
+
 // One medium to a load: open, write one command, read one reply, close.
 // Each call runs to its end on the calling (window) thread; waits let pending
-// events run. A read that receives nothing usable returns "ErrRec".
+// events run, so a Stop click can close the link in the middle of a read (the
+// read then ends as Closed). Every outcome comes back as a LinkResult; a
+// transport never speaks to the operator.
+//
+// Every medium reports the same way: a read or write that finds the link
+// closed by the program gives Closed; one that finds it gone without the
+// program closing it (peer hung up, device pulled, never came up) gives Lost,
+// until the next Open.
 class Transport {
   public:
     virtual ~Transport() = default;
 
-    virtual void Open() = 0;
+    virtual Medium LinkMedium() const = 0;
+    // Where the load is, for people: "127.0.0.1:4001", "/dev/ttyUSB0", "5".
+    virtual QString Address() const = 0;
+
+    virtual LinkResult Open() = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
 
     // Sends one command; the medium adds its own framing.
-    virtual void Write(const QString& command) = 0;
-    // The plain read that connection and measurement use.
-    virtual QString Read() = 0;
-    // As Read, but a serial line first lets the reply settle for 32 ms.
-    virtual QString ReadSettled() { return Read(); }
-    // As Read, but a serial line waits up to `seconds` (across midnight).
-    virtual QString ReadTimed(double seconds) {
-        (void)seconds;
-        return Read();
-    }
-
-    // True once a write or read found the link gone since the last Open().
-    virtual bool LinkLost() const { return false; }
+    virtual LinkResult Write(const QString& command) = 0;
+    // The plain read that the connection pass and measurement use.
+    virtual LinkResult Read() = 0;
+    // The result line of a timed load test: waits up to `seconds`, at least
+    // as long as a plain read.
+    virtual LinkResult ReadTimed(double seconds) = 0;
 };

@@ -110,8 +110,8 @@ ProgramSettings LoadProgramSettings(const QString& programFolder, QString* probl
     s.saveLogFlag = RoundedInteger(NumericValue(ini.Value(kTrio, "SaveLogFileFlag", "0")));
     const int mode = RoundedInteger(NumericValue(ini.Value(kTrio, "ConnectMode", "2")));
     // A medium outside the three known ones falls back to LAN.
-    s.connectMode = (mode >= 0 && mode <= 2) ? mode : 2;
-    s.lanMode = s.connectMode == 2;
+    s.medium = MediumOfConnectMode(mode).value_or(Medium::Lan);
+    s.lanMode = s.medium == Medium::Lan;
     s.actionNames = ReadNameList(ini, "TRIO Mode", ProgramSettings::kMaxActionNames);
     s.loadModeNames = ReadNameList(ini, "Load Mode", ProgramSettings::kMaxLoadModeNames);
     s.highLowNames = ReadNameList(ini, "HighLow", ProgramSettings::kMaxHighLowNames);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "Medium.h"
+
 // The program's settings file TRIO.INI and the values read from it at
 // start-up. Only the window's Open/Save (TestFileName01) and the connection
 // panel's OK ("ConnectMode") write it.
@@ -16,7 +18,7 @@ struct ProgramSettings {
     int channelNumber = 1;
     QString testFilePath;  // a relative stored name is taken from programFolder
     int saveLogFlag = 0;
-    int connectMode = 2;  // channel 1's medium: 0 serial, 1 GPIB, 2 LAN
+    Medium medium = Medium::Lan;  // channel 1's medium
     bool lanMode = true;
     QStringList actionNames;    // "TRIO Mode"
     QStringList loadModeNames;  // "Load Mode"

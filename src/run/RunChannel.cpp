@@ -1,6 +1,7 @@
 #include "RunChannel.h"
 
 #include "Commands.h"
+#include "LinkResult.h"
 #include "LoadConnection.h"
 #include "RunState.h"
 
@@ -24,7 +25,7 @@ bool RunChannel::Halted() const {
 }
 
 void RunChannel::Send(const QString& command) {
-    m_connection.WriteCommand(Record(), command);
+    m_connection.Links().Write(Record(), command);
     if (command == Cmd::kLoadOn) {
         m_inputOn = true;
     } else if (command == Cmd::kLoadOff) {
@@ -39,27 +40,31 @@ void RunChannel::Write(const QString& command) {
     }
 }
 
+QString RunChannel::Shown(const LinkResult& reply) {
+    return reply.Ok() ? reply.reply : kNoReplyText;
+}
+
 QString RunChannel::Query(const QString& query) {
     if (Halted()) {
-        return kNoReply;
+        return kNoReplyText;
     }
-    m_connection.WriteCommand(Record(), query);
+    m_connection.Links().Write(Record(), query);
     CheckLink();
     if (Halted()) {
-        return kNoReply;
+        return kNoReplyText;
     }
-    const QString reply = m_connection.ReadReply(Record());
+    const LinkResult reply = m_connection.Links().Read(Record());
     CheckLink();
-    return reply;
+    return Shown(reply);
 }
 
 QString RunChannel::ReadTimed(double seconds) {
     if (Halted()) {
-        return kNoReply;
+        return kNoReplyText;
     }
-    const QString reply = m_connection.ReadReplyTimed(Record(), seconds);
+    const LinkResult reply = m_connection.Links().ReadTimed(Record(), seconds);
     CheckLink();
-    return reply;
+    return Shown(reply);
 }
 
 void RunChannel::LoadOffFirstChannel() {
@@ -71,7 +76,7 @@ void RunChannel::LoadOffFirstChannel() {
 }
 
 void RunChannel::CheckLink() {
-    if (!m_state.Running || m_state.LinkLostReported || !m_connection.LinkLost(Record())) {
+    if (!m_state.Running || m_state.LinkLostReported || !m_connection.Links().LinkLost(Record())) {
         return;
     }
     m_state.LinkLostReported = true;

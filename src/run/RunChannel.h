@@ -4,7 +4,12 @@
 #include <functional>
 
 class LoadConnection;
+struct LinkResult;
 struct RunState;
+
+// What a read that brought no reply shows wherever a reply would: in the
+// phase grid and in the data log.
+inline const QString kNoReplyText = QStringLiteral("ErrRec");
 
 // Channel 1 as a run talks to it. Once Stop or Pause has been requested no
 // further command or query goes out (only the release of the load does), so a
@@ -23,8 +28,8 @@ class RunChannel {
 
     // Sends a command unless the run is stopping or paused.
     void Write(const QString& command);
-    // Sends a query and reads the reply; "ErrRec" without sending when the run
-    // is stopping or paused.
+    // Sends a query and reads the reply; kNoReplyText when none came, and
+    // without sending when the run is stopping or paused.
     QString Query(const QString& query);
     // Reads the result line of a timed load test, waiting up to `seconds`.
     QString ReadTimed(double seconds);
@@ -40,6 +45,7 @@ class RunChannel {
     int Record() const;
     void CheckLink();
     void Send(const QString& command);
+    static QString Shown(const LinkResult& reply);
 
     LoadConnection& m_connection;
     RunState& m_state;

@@ -41,7 +41,7 @@ RunControl::RunControl(RunContext& context, QObject* parent)
     QObject::connect(&m_walker, &StepWalker::failed, this, &RunControl::StopWithError);
     QObject::connect(&m_ctx.points, &PointLog::pointLogged, this, &RunControl::pointLogged);
     m_ctx.channel.SetLinkLostHandler([this] {
-        // The transport has told the operator; end the run as Stop does.
+        // The operator has been told; end the run as Stop does.
         StopRun(RunOutcome::Error);
     });
 }
@@ -330,8 +330,7 @@ void RunControl::Shutdown() {
     AppendCaption(kStopping);
     ReleaseLoad();
     m_ctx.points.File().Close();
-    if (m_ctx.connection.Records()[m_ctx.connection.LoadDevice(0)].ConnectMode ==
-        ConnectionRecord::kLan) {
+    if (m_ctx.connection.Records()[m_ctx.connection.LoadDevice(0)].medium == Medium::Lan) {
         m_ctx.connection.CloseChannel(m_ctx.connection.LoadDevice(0));
     }
     s.Running = false;

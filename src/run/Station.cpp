@@ -168,8 +168,8 @@ void Station::AcceptConnectionSettings() {
         m_operator.ShowMessage(
             QStringLiteral("Cannot save the connection settings: %1").arg(error));
     }
-    m_settings.connectMode = m_connection->Records()[m_connection->LoadDevice(0)].ConnectMode;
-    m_settings.lanMode = m_settings.connectMode == ConnectionRecord::kLan;
+    m_settings.medium = m_connection->Records()[m_connection->LoadDevice(0)].medium;
+    m_settings.lanMode = m_settings.medium == Medium::Lan;
     SaveTestFileAs();
 }
 
@@ -183,15 +183,15 @@ void Station::Shutdown() {
 
 void Station::UseLanLoad(const QString& host, quint16 port) {
     ConnectionPanel& panel = m_connection->Panel();
-    panel.selectedMedium = ConnectionPanel::kLan;
+    panel.medium = Medium::Lan;
     panel.ip = host;
     panel.port = QString::number(port);
     panel.loadCheck[0] = true;
     ConnectionRecord& record = m_connection->Records()[m_connection->LoadDevice(0)];
-    record.ConnectMode = ConnectionRecord::kLan;
-    record.IP = host;
-    record.PORT = port;
-    m_settings.connectMode = ConnectionRecord::kLan;
+    record.medium = Medium::Lan;
+    record.ip = host;
+    record.port = port;
+    m_settings.medium = Medium::Lan;
     m_settings.lanMode = true;
     emit m_connection->panelChanged();
 }

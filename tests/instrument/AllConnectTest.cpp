@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLibrary>
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include "Clock.h"
 #include "Commands.h"
 #include "EventWait.h"
 #include "FakeGpibControl.h"
+#include "GpibDriver.h"
 #include "LoadConnection.h"
 #include "RecordingOperator.h"
 #include "SimulatedLoad.h"
@@ -77,8 +80,9 @@ TEST_F(AllConnectTest, LanLoadIsProbedAndSetUp) {
     EXPECT_TRUE(op.messages.isEmpty());
 
     // Measurement goes through the same channel afterwards.
-    connection.WriteCommand(connection.LoadDevice(0), Cmd::kPhaseVoltages);
-    EXPECT_GE(Cmd::SplitPhases(connection.ReadReply(connection.LoadDevice(0))).size(), 3);
+    const int record = connection.LoadDevice(0);
+    EXPECT_TRUE(connection.Links().Write(record, Cmd::kPhaseVoltages).Ok());
+    EXPECT_GE(Cmd::SplitPhases(connection.Links().Read(record).reply).size(), 3);
 }
 
 TEST_F(AllConnectTest, SerialLoadGetsRemoteModeAndNoLinearSettings) {
@@ -119,18 +123,47 @@ TEST_F(AllConnectTest, LinkDroppedDuringSetUpIsReportedOnce) {
     sim.SetFaults(faults);
     EXPECT_EQ(connection.AllConnect(), 1);
     WaitWithEventsUnless(2000, [&] {
-        connection.WriteCommand(1, Cmd::kLoadOff);
-        return connection.LinkLost(1);
+        connection.Links().Write(1, Cmd::kLoadOff);
+        return connection.Links().LinkLost(1);
     });
-    EXPECT_TRUE(connection.LinkLost(1));
+    EXPECT_TRUE(connection.Links().LinkLost(1));
     EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("Lost Connect!")});
 
     // The next pass connects afresh.
     sim.SetFaults(SimFaults());
     op.messages.clear();
     EXPECT_EQ(connection.AllConnect(), 1);
-    EXPECT_FALSE(connection.LinkLost(1));
+    EXPECT_FALSE(connection.Links().LinkLost(1));
     EXPECT_TRUE(op.messages.isEmpty());
+}
+
+TEST_F(AllConnectTest, UnreachableLanLoadShowsConnectFailThenLostConnect) {
+    LanTimings timings;
+    timings.settleMs = 0;
+    timings.connectBudgetMs = 300;
+    connection.SetLanTimings(timings);
+    LoadSettings("[TRIO]\r\nConnectMode=2\r\n");
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    connection.Panel().ip = QStringLiteral("127.0.0.1");
+    connection.Panel().port = QString::number(closed.serverPort());
+    closed.close();
+    EXPECT_EQ(connection.AllConnect(), 0);
+    EXPECT_EQ(op.Texts(),
+              (QStringList{QStringLiteral("Connect Fail!"), QStringLiteral("Lost Connect!")}));
+    EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Connect Fail"));
+}
+
+TEST_F(AllConnectTest, PassAfterTheAddressChangedReachesTheNewLoad) {
+    UseSimOverLan();
+    ASSERT_EQ(connection.AllConnect(), 1);
+    SimulatedLoad other;
+    const quint16 otherPort = other.ListenTcp(0);
+    ASSERT_NE(otherPort, 0);
+    connection.Panel().port = QString::number(otherPort);
+    EXPECT_EQ(connection.AllConnect(), 1);
+    EXPECT_TRUE(other.WaitForCommand(Cmd::kProbeVoltage, 1, 3000));
+    EXPECT_EQ(sim.Journal().count(Cmd::kProbeVoltage), 1);
 }
 
 TEST_F(AllConnectTest, GpibLoadGetsRemoteThenTheSettingsWithoutLinearOnes) {
@@ -153,4 +186,19 @@ TEST_F(AllConnectTest, GpibLoadGetsRemoteThenTheSettingsWithoutLinearOnes) {
     connection.CloseChannel(1);
     EXPECT_EQ(fake.BusCalls().last(), QStringLiteral("ibonl(3,0)"));
     qunsetenv("ZLD_GPIB_LIBRARY");
+}
+
+TEST_F(AllConnectTest, MissingGpibDriverIsToldOnceAndNoLoadAnswers) {
+    for (const QString& name : GpibDriver::CandidateFiles()) {
+        if (QLibrary(name).load()) {
+            GTEST_SKIP() << "a GPIB driver is installed here";
+        }
+    }
+    qputenv("ZLD_GPIB_LIBRARY", "/nonexistent/libnogpib.so");
+    LoadSettings("[TRIO]\r\nConnectMode=1\r\n");
+    EXPECT_EQ(connection.AllConnect(), 0);
+    EXPECT_EQ(connection.AllConnect(), 0);
+    qunsetenv("ZLD_GPIB_LIBRARY");
+    EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("GPIB driver library not found")});
+    EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Connect Fail"));
 }

@@ -42,13 +42,13 @@ class ConnectionSettingsTest : public ::testing::Test {
 TEST_F(ConnectionSettingsTest, FreshInstallationShowsTheFactoryLanAddress) {
     Load();
     const ConnectionPanel& panel = connection.Panel();
-    EXPECT_EQ(panel.selectedMedium, ConnectionPanel::kLan);
+    EXPECT_EQ(panel.medium, Medium::Lan);
     EXPECT_EQ(panel.ip, QStringLiteral("192.168.16.128"));
     EXPECT_EQ(panel.port, QStringLiteral("4001"));
     EXPECT_EQ(panel.comPort, QStringLiteral("01"));
     EXPECT_EQ(panel.gpibAddress, QStringLiteral("05"));
-    EXPECT_EQ(Channel1().ConnectMode, ConnectionRecord::kLan);
-    EXPECT_EQ(Channel1().BaudRate, 115200);
+    EXPECT_EQ(Channel1().medium, Medium::Lan);
+    EXPECT_EQ(Channel1().baudRate, 115200);
     EXPECT_EQ(connection.LoadCount(), 1);
 
     EXPECT_EQ(Header(), QStringLiteral("TCPIP"));
@@ -72,7 +72,7 @@ TEST_F(ConnectionSettingsTest, StoreWritesKeysInPlaceAndKeepsEverythingElse) {
     EXPECT_EQ(Row(1), QStringLiteral("10.0.0.9:5025"));
 
     ConnectionPanel& panel = connection.Panel();
-    panel.selectedMedium = ConnectionPanel::kGpib;
+    panel.medium = Medium::Gpib;
     panel.gpibAddress = QStringLiteral("12");
     panel.ip = QStringLiteral("127.0.0.1");
     panel.port = QStringLiteral("4002");
@@ -92,26 +92,26 @@ TEST_F(ConnectionSettingsTest, StoreWritesKeysInPlaceAndKeepsEverythingElse) {
     EXPECT_EQ(Row(1), QStringLiteral("12"));
 
     // After a store the LAN row shows the bare address, after a load address:port.
-    connection.Panel().selectedMedium = ConnectionPanel::kLan;
+    connection.Panel().medium = Medium::Lan;
     ASSERT_TRUE(Store());
     EXPECT_EQ(Row(1), QStringLiteral("127.0.0.1"));
     Load();
     EXPECT_EQ(Row(1), QStringLiteral("127.0.0.1:4002"));
-    EXPECT_EQ(Channel1().RS232toRS485, 1);
+    EXPECT_EQ(Channel1().viaRs485, 1);
 }
 
 TEST_F(ConnectionSettingsTest, OddTextsStoreAndReadSafely) {
     WriteFileBytes(settingsPath, "[TRIO]\r\nConnectMode=7\r\n");
     Load();
-    EXPECT_EQ(Channel1().ConnectMode, ConnectionRecord::kLan);
+    EXPECT_EQ(Channel1().medium, Medium::Lan);
 
     ConnectionPanel& panel = connection.Panel();
     panel.port = QStringLiteral("40x1");
     panel.rs485Id = QStringLiteral("abc");
     panel.ip = QStringLiteral("10.1.1.1\r\n[TRIO]\r\nConnectMode=0");
     ASSERT_TRUE(Store());
-    EXPECT_EQ(Channel1().PORT, 0);
-    EXPECT_EQ(Channel1().ID, 0);
+    EXPECT_EQ(Channel1().port, 0);
+    EXPECT_EQ(Channel1().rs485Id, 0);
 
     const IniFile stored = IniFile::Load(testFilePath);
     EXPECT_EQ(stored.Value("Load1 Option", "Port", "?"), QStringLiteral("0"));
@@ -127,4 +127,31 @@ TEST_F(ConnectionSettingsTest, UnwritableTestFileIsReported) {
     EXPECT_TRUE(error.contains("TestFile01.INI")) << error.toStdString();
     // The settings file is independent of it.
     EXPECT_EQ(ReadSetting(settingsPath, "TRIO", "ConnectMode", "?"), QStringLiteral("2"));
+}
+
+TEST_F(ConnectionSettingsTest, KeysReadWhateverTheirCaseAndKeepTheirSpellingWhenStored) {
+    WriteFileBytes(settingsPath, "[trio]\r\nconnectmode=0\r\n");
+    WriteFileBytes(testFilePath,
+                   "[LOAD1 OPTION]\r\nPORT=5025\r\nip=10.0.0.9\r\ncomport=07\r\n"
+                   "BAUDRATE=9600\r\nGpibAddress=9\r\nid=3\r\nmscount=4\r\n");
+    Load();
+    EXPECT_EQ(Channel1().medium, Medium::Serial);
+    EXPECT_EQ(Channel1().port, 5025);
+    EXPECT_EQ(Channel1().ip, QStringLiteral("10.0.0.9"));
+    EXPECT_EQ(Channel1().comPort, 7);
+    EXPECT_EQ(Channel1().baudRate, 9600);
+    EXPECT_EQ(Channel1().gpibAddress, 9);
+    EXPECT_EQ(Channel1().rs485Id, 3);
+    EXPECT_EQ(Channel1().unitCount, 4);
+    EXPECT_EQ(Row(1), QStringLiteral("7"));
+
+    // A store changes the values in place; "ID" and "MSCount" are never written.
+    connection.Panel().port = QStringLiteral("5026");
+    connection.Panel().rs485Id = QStringLiteral("8");
+    ASSERT_TRUE(Store());
+    EXPECT_EQ(ReadFileBytes(testFilePath),
+              QByteArray("[LOAD1 OPTION]\r\nPORT=5026\r\nip=10.0.0.9\r\ncomport=07\r\n"
+                         "BAUDRATE=9600\r\nGpibAddress=09\r\nid=3\r\nmscount=4\r\n"
+                         "RS232toRS485=0\r\nLoadCheck=1\r\n"));
+    EXPECT_EQ(Channel1().rs485Id, 8);
 }

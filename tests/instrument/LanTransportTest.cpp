@@ -8,9 +8,10 @@
 #include "EventWait.h"
 #include "LanTransport.h"
 #include "LoopbackPeer.h"
-#include "RecordingOperator.h"
 
 namespace {
+using Kind = LinkResult::Kind;
+
 LanTimings QuickTimings() {
     LanTimings timings;
     timings.settleMs = 0;
@@ -22,9 +23,8 @@ LanTimings QuickTimings() {
 class LanTransportTest : public ::testing::Test {
   protected:
     void OpenLink(LanTimings timings = QuickTimings()) {
-        lan = std::make_unique<LanTransport>(op, timings);
-        lan->SetEndpoint(QStringLiteral("127.0.0.1"), peer.Port());
-        lan->Open();
+        lan = std::make_unique<LanTransport>(QStringLiteral("127.0.0.1"), peer.Port(), timings);
+        ASSERT_TRUE(lan->Open().Ok());
         ASSERT_TRUE(lan->IsOpen());
     }
     // The peer answers every line with `reply`.
@@ -32,7 +32,6 @@ class LanTransportTest : public ::testing::Test {
         peer.SetResponder([reply](const QByteArray&, QTcpSocket& s) { s.write(reply); });
     }
 
-    RecordingOperator op;
     LoopbackPeer peer;
     std::unique_ptr<LanTransport> lan;
 };
@@ -42,26 +41,36 @@ TEST_F(LanTransportTest, SendsLineAndTrimsReply) {
     OpenLink();
     struct Case {
         QByteArray sent;
+        Kind kind;
         QString expected;
     };
     const Case cases[] = {
-        {"12.345\r\n", "12.345"}, {"12.345\n", "12.345"}, {"1\n", "1"},    {"abc", "abc"},
-        {"x\r", "x\r"},           {"\n", kNoReply},       {"7", kNoReply}, {"a\n\n", "a\n"},
+        {"12.345\r\n", Kind::Ok, "12.345"},
+        {"12.345\n", Kind::Ok, "12.345"},
+        {"1\n", Kind::Ok, "1"},
+        {"abc", Kind::Ok, "abc"},
+        {"x\r", Kind::Ok, "x\r"},
+        {"\n", Kind::ShortReply, ""},
+        {"7", Kind::ShortReply, ""},
+        {"a\n\n", Kind::Ok, "a\n"},
     };
     for (const Case& c : cases) {
         AnswerWith(c.sent);
-        lan->Write(Cmd::kProbeVoltage);
-        EXPECT_EQ(lan->Read(), c.expected) << c.sent.toStdString();
+        EXPECT_TRUE(lan->Write(Cmd::kProbeVoltage).Ok());
+        const LinkResult result = lan->Read();
+        EXPECT_EQ(result.kind, c.kind) << c.sent.toStdString();
+        EXPECT_EQ(result.reply, c.expected) << c.sent.toStdString();
     }
     EXPECT_EQ(peer.Lines().first(), QStringLiteral("MEAS:VOLT?"));
-    EXPECT_TRUE(op.messages.isEmpty());
 }
 
-TEST_F(LanTransportTest, SilentLoadGivesErrRecAfterTheReadWindow) {
+TEST_F(LanTransportTest, SilentLoadTimesOutAfterTheReadWindow) {
     OpenLink();
     lan->Write(Cmd::kProbeVoltage);
-    EXPECT_EQ(lan->Read(), kNoReply);
-    EXPECT_FALSE(lan->LinkLost());
+    const LinkResult result = lan->Read();
+    EXPECT_EQ(result.kind, Kind::TimedOut);
+    EXPECT_EQ(result.reason.toStdString(), "no reply within 0.3 s");
+    EXPECT_TRUE(lan->IsOpen());
 }
 
 TEST_F(LanTransportTest, ReplyInTwoPiecesIsNotJoined) {
@@ -74,9 +83,9 @@ TEST_F(LanTransportTest, ReplyInTwoPiecesIsNotJoined) {
         QTimer::singleShot(150, &s, [&s] { s.write("9.8,231.0\n"); });
     });
     lan->Write(Cmd::kPhaseVoltages);
-    EXPECT_EQ(lan->Read(), QStringLiteral("230.1,22"));
+    EXPECT_EQ(lan->Read().reply, QStringLiteral("230.1,22"));
     // The second piece is what the next read finds, without a new query.
-    EXPECT_EQ(lan->Read(), QStringLiteral("9.8,231.0"));
+    EXPECT_EQ(lan->Read().reply, QStringLiteral("9.8,231.0"));
     EXPECT_EQ(peer.Lines().size(), 1);
 }
 
@@ -85,24 +94,22 @@ TEST_F(LanTransportTest, BabblingLoadCannotFloodTheReply) {
     peer.SetResponder(
         [](const QByteArray&, QTcpSocket& s) { s.write(QByteArray(4 * 1024 * 1024, 'x')); });
     lan->Write(Cmd::kProbeVoltage);
-    const QString reply = lan->Read();
+    const QString reply = lan->Read().reply;
     EXPECT_GE(reply.size(), 2);
     EXPECT_LE(reply.size(), 64 * 1024);
 }
 
-TEST_F(LanTransportTest, DroppedLinkIsReportedOncePerOpen) {
+TEST_F(LanTransportTest, DroppedLinkIsLostUntilOpenedAgain) {
     OpenLink();
     peer.Drop();
     WaitWithEventsUnless(2000, [this] { return !lan->IsOpen(); });
-    lan->Write(Cmd::kProbeVoltage);
-    EXPECT_EQ(lan->Read(), kNoReply);
-    lan->Write(Cmd::kLoadOff);
-    EXPECT_TRUE(lan->LinkLost());
-    EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("Lost Connect!")});
+    EXPECT_EQ(lan->Write(Cmd::kProbeVoltage).kind, Kind::Lost);
+    EXPECT_EQ(lan->Read().kind, Kind::Lost);
 
-    lan->Open();
-    EXPECT_TRUE(lan->IsOpen());
-    EXPECT_FALSE(lan->LinkLost());
+    ASSERT_TRUE(lan->Open().Ok());
+    AnswerWith("1.5\n");
+    EXPECT_TRUE(lan->Write(Cmd::kProbeVoltage).Ok());
+    EXPECT_EQ(lan->Read().reply, QStringLiteral("1.5"));
 }
 
 TEST_F(LanTransportTest, HangUpDuringReadEndsTheReadEarly) {
@@ -113,13 +120,11 @@ TEST_F(LanTransportTest, HangUpDuringReadEndsTheReadEarly) {
     QElapsedTimer elapsed;
     elapsed.start();
     lan->Write(Cmd::kProbeVoltage);
-    EXPECT_EQ(lan->Read(), kNoReply);
+    EXPECT_EQ(lan->Read().kind, Kind::Lost);
     EXPECT_LT(elapsed.elapsed(), 30000);
-    EXPECT_TRUE(lan->LinkLost());
-    EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("Lost Connect!")});
 }
 
-TEST_F(LanTransportTest, CloseDuringAReadEndsItQuietly) {
+TEST_F(LanTransportTest, CloseDuringAReadEndsItAsClosedNotLost) {
     // Stop pressed while a query waits closes the link inside the wait.
     LanTimings timings = QuickTimings();
     timings.readTimeoutMs = 60000;
@@ -129,23 +134,21 @@ TEST_F(LanTransportTest, CloseDuringAReadEndsItQuietly) {
     QElapsedTimer elapsed;
     elapsed.start();
     lan->Write(Cmd::kPhaseVoltages);
-    EXPECT_EQ(lan->Read(), kNoReply);
+    EXPECT_EQ(lan->Read().kind, Kind::Closed);
     EXPECT_LT(elapsed.elapsed(), 30000);
-    lan->Write(Cmd::kPhaseCurrents);
-    EXPECT_FALSE(lan->LinkLost());
-    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_EQ(lan->Write(Cmd::kPhaseCurrents).kind, Kind::Closed);
 }
 
-TEST_F(LanTransportTest, ClosedPortGivesConnectFailThenLostConnect) {
+TEST_F(LanTransportTest, RefusedConnectionFailsToOpenAndIsThenLost) {
+    const quint16 port = peer.Port();
     peer.StopListening();
-    LanTransport lan(op, QuickTimings());
-    lan.SetEndpoint(QStringLiteral("127.0.0.1"), peer.Port());
-    lan.Open();
+    LanTransport lan(QStringLiteral("127.0.0.1"), port, QuickTimings());
+    const LinkResult opened = lan.Open();
+    EXPECT_EQ(opened.kind, Kind::OpenFailed);
+    EXPECT_EQ(opened.reason.toStdString(), "connection refused");
     EXPECT_FALSE(lan.IsOpen());
-    lan.Write(Cmd::kProbeVoltage);
-    EXPECT_EQ(lan.Read(), kNoReply);
-    EXPECT_EQ(op.Texts(),
-              (QStringList{QStringLiteral("Connect Fail!"), QStringLiteral("Lost Connect!")}));
+    EXPECT_EQ(lan.Write(Cmd::kProbeVoltage).kind, Kind::Lost);
+    EXPECT_EQ(lan.Read().kind, Kind::Lost);
 }
 
 TEST_F(LanTransportTest, PortOutOfRangeIsNeverDialled) {
@@ -155,14 +158,12 @@ TEST_F(LanTransportTest, PortOutOfRangeIsNeverDialled) {
         GTEST_SKIP() << "port 4464 is busy";
     }
     for (int port : {70000, 0, -1}) {
-        LanTransport lan(op, QuickTimings());
-        lan.SetEndpoint(QStringLiteral("127.0.0.1"), port);
-        lan.Open();
+        LanTransport lan(QStringLiteral("127.0.0.1"), port, QuickTimings());
+        EXPECT_EQ(lan.Open().kind, Kind::OpenFailed) << port;
         EXPECT_FALSE(lan.IsOpen());
     }
     ProcessPendingEvents();
     EXPECT_FALSE(wrapped.hasPendingConnections());
-    EXPECT_EQ(op.Texts().count(QStringLiteral("Connect Fail!")), 3);
 }
 
 TEST_F(LanTransportTest, TimedReadOutlastsTheReadWindow) {
@@ -171,5 +172,5 @@ TEST_F(LanTransportTest, TimedReadOutlastsTheReadWindow) {
         QTimer::singleShot(800, &s, [&s] { s.write("OK,48.2,10.1\n"); });
     });
     lan->Write(Cmd::kDynamicOn);
-    EXPECT_EQ(lan->ReadTimed(10.0), QStringLiteral("OK,48.2,10.1"));
+    EXPECT_EQ(lan->ReadTimed(10.0).reply, QStringLiteral("OK,48.2,10.1"));
 }

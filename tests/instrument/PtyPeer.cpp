@@ -29,6 +29,14 @@ PtyPeer::~PtyPeer() {
     }
 }
 
+void PtyPeer::Hangup() {
+    m_notifier.reset();
+    if (m_master >= 0) {
+        ::close(m_master);
+        m_master = -1;
+    }
+}
+
 void PtyPeer::Send(const QByteArray& bytes) {
     if (!bytes.isEmpty()) {
         const ssize_t written = ::write(m_master, bytes.constData(), bytes.size());

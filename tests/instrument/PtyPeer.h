@@ -23,6 +23,8 @@ class PtyPeer {
     // Writes bytes towards the transport now.
     void Send(const QByteArray& bytes);
     QStringList Lines() const { return m_lines; }
+    // Closes the master side, as a USB serial adapter pulled out would.
+    void Hangup();
 
   private:
     void OnReadable();

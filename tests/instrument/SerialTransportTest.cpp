@@ -14,6 +14,8 @@
 #include "TestFiles.h"
 
 namespace {
+using Kind = LinkResult::Kind;
+
 class SerialTransportTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -28,7 +30,7 @@ class SerialTransportTest : public ::testing::Test {
     void Settle() { WaitWithEvents(50); }
     // Opens the line and lets the peer take in "REM" before it answers lines.
     void Open() {
-        serial.Open();
+        ASSERT_TRUE(serial.Open().Ok());
         Settle();
     }
 
@@ -42,8 +44,8 @@ TEST_F(SerialTransportTest, OpensInRemoteModeAndFramesWithLf) {
     Open();
     ASSERT_TRUE(serial.IsOpen());
     peer.SetResponder([](const QString&) { return QByteArray("12.345\r\n"); });
-    serial.Write(Cmd::kProbeVoltage);
-    EXPECT_EQ(serial.Read(), QStringLiteral("12.345"));
+    EXPECT_TRUE(serial.Write(Cmd::kProbeVoltage).Ok());
+    EXPECT_EQ(serial.Read().reply, QStringLiteral("12.345"));
     Settle();
     EXPECT_EQ(peer.Lines(), (QStringList{"REM", "MEAS:VOLT?"}));
     // A refused request-to-send under hardware handshake is not an error.
@@ -51,19 +53,23 @@ TEST_F(SerialTransportTest, OpensInRemoteModeAndFramesWithLf) {
     EXPECT_TRUE(ErrorLogText().isEmpty());
 }
 
-TEST_F(SerialTransportTest, RepliesAreTrimmedAndShortOnesAreErrRec) {
+TEST_F(SerialTransportTest, RepliesAreTrimmedAndShortOnesAreNoReply) {
     Open();
     struct Case {
         QByteArray sent;
+        Kind kind;
         QString expected;
     };
     const Case cases[] = {
-        {"12.345\n", "12.345"}, {"1\n", "1"}, {"\n", kNoReply}, {"", kNoReply}, {"48.2", "48.2"},
+        {"12.345\n", Kind::Ok, "12.345"}, {"1\n", Kind::Ok, "1"},     {"\n", Kind::ShortReply, ""},
+        {"", Kind::TimedOut, ""},         {"48.2", Kind::Ok, "48.2"},
     };
     for (const Case& c : cases) {
         peer.SetResponder([&c](const QString&) { return c.sent; });
         serial.Write(Cmd::kProbeVoltage);
-        EXPECT_EQ(serial.Read(), c.expected) << c.sent.toStdString();
+        const LinkResult result = serial.Read();
+        EXPECT_EQ(result.kind, c.kind) << c.sent.toStdString();
+        EXPECT_EQ(result.reply, c.expected) << c.sent.toStdString();
     }
 }
 
@@ -73,25 +79,42 @@ TEST_F(SerialTransportTest, StaleInputIsDiscardedBeforeAWrite) {
     Settle();
     peer.SetResponder([](const QString&) { return QByteArray("fresh\n"); });
     serial.Write(Cmd::kProbeVoltage);
-    EXPECT_EQ(serial.Read(), QStringLiteral("fresh"));
+    EXPECT_EQ(serial.Read().reply, QStringLiteral("fresh"));
 }
 
-TEST_F(SerialTransportTest, ClosedPortReadsEmptyAndWriteReopensIt) {
+TEST_F(SerialTransportTest, ClosedPortReadsAsClosedAndWriteReopensIt) {
     Open();
     serial.Close();
-    EXPECT_EQ(serial.Read(), QString());
+    EXPECT_EQ(serial.Read().kind, Kind::Closed);
     peer.SetResponder([](const QString&) { return QByteArray("ok\n"); });
-    serial.Write(Cmd::kProbeVoltage);
+    EXPECT_TRUE(serial.Write(Cmd::kProbeVoltage).Ok());
     EXPECT_TRUE(serial.IsOpen());
-    EXPECT_EQ(serial.ReadSettled(), QStringLiteral("ok"));
+    EXPECT_EQ(serial.Read().reply, QStringLiteral("ok"));
+}
+
+TEST_F(SerialTransportTest, VanishedDeviceIsLostLikeAnyOtherLink) {
+    Open();
+    peer.SetResponder([this](const QString&) {
+        peer.Hangup();
+        return QByteArray();
+    });
+    serial.Write(Cmd::kProbeVoltage);
+    const LinkResult read = serial.Read();
+    EXPECT_EQ(read.kind, Kind::Lost) << read.reason.toStdString();
+    EXPECT_FALSE(serial.IsOpen());
+    EXPECT_EQ(serial.Read().kind, Kind::Lost);
+    // The error is on file too.
+    EXPECT_FALSE(ErrorLogText().isEmpty());
 }
 
 TEST_F(SerialTransportTest, UnopenablePortIsLoggedAndLeftClosed) {
     serial.SetPort(QDir(folder.path()).filePath("no-such-tty"), 115200);
-    serial.Open();
+    const LinkResult opened = serial.Open();
+    EXPECT_EQ(opened.kind, Kind::OpenFailed);
+    EXPECT_TRUE(opened.reason.contains("no-such-tty")) << opened.reason.toStdString();
     EXPECT_FALSE(serial.IsOpen());
-    serial.Write(Cmd::kLoadOff);
-    EXPECT_EQ(serial.Read(), QString());
+    EXPECT_EQ(serial.Write(Cmd::kLoadOff).kind, Kind::Lost);
+    EXPECT_EQ(serial.Read().kind, Kind::Lost);
 
     const QStringList lines = ErrorLogText().split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
@@ -101,18 +124,24 @@ TEST_F(SerialTransportTest, UnopenablePortIsLoggedAndLeftClosed) {
     }
 }
 
-TEST_F(SerialTransportTest, TimedReadWaitsAcrossMidnight) {
+TEST_F(SerialTransportTest, NoPortChosenOpensNothingAndLogsNothing) {
+    serial.SetPort(QString(), 115200);
+    EXPECT_EQ(serial.Open().kind, Kind::OpenFailed);
+    EXPECT_FALSE(serial.IsOpen());
+    EXPECT_TRUE(ErrorLogText().isEmpty());
+}
+
+TEST_F(SerialTransportTest, TimedReadWaitsItsTimeAcrossMidnight) {
     const QDateTime beforeMidnight(QDate(2026, 12, 7), QTime(23, 59, 59, 800));
     ShiftedClock clock(beforeMidnight);
     SerialTransport timed(clock);
     timed.SetPort(peer.SlavePath(), 115200);
     QString shown;
     timed.SetActivityHook([&shown](QChar c) { shown += c; });
-    timed.Open();
-    ASSERT_TRUE(timed.IsOpen());
+    ASSERT_TRUE(timed.Open().Ok());
 
     clock.Jump(clock.Now().msecsTo(beforeMidnight) / 1000.0);
-    EXPECT_EQ(timed.ReadTimed(0.5), kNoReply);
+    EXPECT_EQ(timed.ReadTimed(0.5).kind, Kind::TimedOut);
     // Ended after midnight, about 0.3 s into the new day, not at once and
     // not a day later.
     const double now = clock.TimeOfDay();

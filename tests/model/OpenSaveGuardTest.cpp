@@ -217,7 +217,7 @@ TEST(SettingsFileGuard, TooLargeSettingsFileGivesDefaultsSaysSoAndIsNeverRewritt
     QString problem;
     ProgramSettings settings = LoadProgramSettings(dir.path(), &problem);
     EXPECT_EQ(problem, QDir::toNativeSeparators(path) + " is too large to be a settings file.");
-    EXPECT_EQ(settings.connectMode, 2);
+    EXPECT_EQ(settings.medium, Medium::Lan);
     EXPECT_EQ(settings.saveLogFlag, 0);
 
     EXPECT_FALSE(settings.StoreTestFilePath(dir.filePath("other.ini")));
@@ -227,5 +227,5 @@ TEST(SettingsFileGuard, TooLargeSettingsFileGivesDefaultsSaysSoAndIsNeverRewritt
     WriteFileBytes(path, "[TRIO]\r\nConnectMode=0\r\n");
     settings = LoadProgramSettings(dir.path(), &problem);
     EXPECT_TRUE(problem.isEmpty());
-    EXPECT_EQ(settings.connectMode, 0);
+    EXPECT_EQ(settings.medium, Medium::Serial);
 }

@@ -26,7 +26,7 @@ void ExpectDefaults(const ProgramSettings& s, const QString& folder) {
     EXPECT_EQ(s.channelNumber, 1);
     EXPECT_EQ(s.testFilePath, QDir(folder).filePath("TestFile01.INI"));
     EXPECT_EQ(s.saveLogFlag, 0);
-    EXPECT_EQ(s.connectMode, 2);
+    EXPECT_EQ(s.medium, Medium::Lan);
     EXPECT_TRUE(s.lanMode);
     EXPECT_TRUE(s.actionNames.isEmpty());
     EXPECT_TRUE(s.loadModeNames.isEmpty());
@@ -67,20 +67,23 @@ TEST_F(ProgramSettingsTest, NameListsFollowTheirTotals) {
 TEST_F(ProgramSettingsTest, ConnectModeAndLogFlagReadTheirLeadingNumber) {
     struct Case {
         const char* connectMode;
-        int mode;
+        Medium medium;
         const char* logFlag;
         int log;
     };
-    const Case cases[] = {{"0", 0, "1", 1},  {"1", 1, "abc", 0}, {"2", 2, "0.6", 1},
-                          {"1.4", 1, "", 0}, {"7", 2, "1x", 1},  {"-1", 2, "2", 2},
-                          {"LAN", 0, "-", 0}};
+    constexpr Medium kSerial = Medium::Serial;
+    constexpr Medium kGpib = Medium::Gpib;
+    constexpr Medium kLan = Medium::Lan;
+    const Case cases[] = {{"0", kSerial, "1", 1}, {"1", kGpib, "abc", 0}, {"2", kLan, "0.6", 1},
+                          {"1.4", kGpib, "", 0},  {"7", kLan, "1x", 1},   {"-1", kLan, "2", 2},
+                          {"LAN", kSerial, "-", 0}};
     for (const Case& c : cases) {
         const ProgramSettings s =
             LoadWith(QStringLiteral("[TRIO]\nConnectMode=%1\nSaveLogFileFlag=%2\n")
                          .arg(c.connectMode, c.logFlag)
                          .toUtf8());
-        EXPECT_EQ(s.connectMode, c.mode) << c.connectMode;
-        EXPECT_EQ(s.lanMode, c.mode == 2) << c.connectMode;
+        EXPECT_EQ(s.medium, c.medium) << c.connectMode;
+        EXPECT_EQ(s.lanMode, c.medium == kLan) << c.connectMode;
         EXPECT_EQ(s.saveLogFlag, c.log) << c.logFlag;
     }
 }

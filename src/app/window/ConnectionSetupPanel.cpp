@@ -22,6 +22,14 @@ constexpr int kHighestPortNumber = 32;  // COM ports and GPIB addresses 00 ... 3
 constexpr int kLargestTcpPort = 65535;
 constexpr int kLargestShort = 32767;
 
+// The medium buttons from top to bottom, each labelled by the box beside it.
+struct MediumChoice {
+    Medium medium;
+    const char* caption;
+};
+constexpr MediumChoice kMediumChoices[ConnectionSetupPanel::kMediumCount] = {
+    {Medium::Lan, "LAN"}, {Medium::Serial, "RS232/USB"}, {Medium::Gpib, "GPIB"}};
+
 QStringList TwoDigitNumbers() {
     QStringList items;
     for (int n = 0; n <= kHighestPortNumber; ++n) {
@@ -86,10 +94,9 @@ ConnectionSetupPanel::ConnectionSetupPanel(LoadConnection& connection, Operator&
 }
 
 void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
-    const QStringList captions = {QStringLiteral("LAN"), QStringLiteral("RS232/USB"),
-                                  QStringLiteral("GPIB")};
-    for (int i = 0; i < kLoadChecks; ++i) {
-        const QString caption = i < kMediumCount ? captions[i] : QString::number(i + 1);
+    for (int i = 0; i < ConnectionPanel::kLoadChecks; ++i) {
+        const QString caption = i < kMediumCount ? QString::fromLatin1(kMediumChoices[i].caption)
+                                                 : QString::number(i + 1);
         m_loadCheck[i] = new QCheckBox(caption, this);
         m_loadCheck[i]->setObjectName(QStringLiteral("LoadCheck_%1").arg(i));
         m_loadCheck[i]->setVisible(i < kMediumCount);
@@ -99,12 +106,12 @@ void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
                        "ticked; a load that answered is switched off at Stop in any case"));
     for (int i = 0; i < kMediumCount; ++i) {
         // The radio button chooses the medium; the box beside it is its caption.
-        m_option1[i] = new QRadioButton(this);
-        m_option1[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        m_option1[i]->setAccessibleName(captions[i]);
-        m_option1[i]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        m_media->addButton(m_option1[i], i);
-        grid->addWidget(m_option1[i], i, 0);
+        m_mediumChoice[i] = new QRadioButton(this);
+        m_mediumChoice[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        m_mediumChoice[i]->setAccessibleName(QString::fromLatin1(kMediumChoices[i].caption));
+        m_mediumChoice[i]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        m_media->addButton(m_mediumChoice[i], i);
+        grid->addWidget(m_mediumChoice[i], i, 0);
         grid->addWidget(m_loadCheck[i], i, 1);
     }
 
@@ -135,7 +142,7 @@ void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
 
     auto* hidden = new QWidget(this);
     hidden->hide();
-    for (int i = kMediumCount; i < kLoadChecks; ++i) {
+    for (int i = kMediumCount; i < ConnectionPanel::kLoadChecks; ++i) {
         m_loadCheck[i]->setParent(hidden);
     }
 }
@@ -145,14 +152,14 @@ void ConnectionSetupPanel::BuildRs485Row(QGridLayout* grid) {
     m_rs485->setObjectName(QStringLiteral("PS485Check"));
     m_rs485Id = NumberBox(QStringLiteral("PS485IDText"), kLargestShort, this);
     m_rs485Id->setText(QStringLiteral("001"));
-    m_msCount = NumberBox(QStringLiteral("MSCountText"), kLargestShort, this);
-    m_msCount->setText(QStringLiteral("1"));
+    m_unitCount = NumberBox(QStringLiteral("MSCountText"), kLargestShort, this);
+    m_unitCount->setText(QStringLiteral("1"));
     const int row = kMediumCount;
     grid->addWidget(m_rs485, row, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("ID"), this), row, 2);
     grid->addWidget(m_rs485Id, row, 3);
     grid->addWidget(new QLabel(QStringLiteral("Power Count"), this), row, 4);
-    grid->addWidget(m_msCount, row, 5);
+    grid->addWidget(m_unitCount, row, 5);
 }
 
 QGroupBox* ConnectionSetupPanel::BuildPowerGroup() {
@@ -179,16 +186,12 @@ void ConnectionSetupPanel::ShowComboText(QComboBox* combo, const QString& text) 
 
 void ConnectionSetupPanel::Refresh() {
     const ConnectionPanel& data = m_connection.Panel();
-    if (data.selectedMedium >= 0 && data.selectedMedium < kMediumCount) {
-        m_option1[data.selectedMedium]->setChecked(true);
-    } else {
-        m_media->setExclusive(false);
-        for (QRadioButton* option : m_option1) {
-            option->setChecked(false);
-        }
-        m_media->setExclusive(true);
+    m_media->setExclusive(false);
+    for (int i = 0; i < kMediumCount; ++i) {
+        m_mediumChoice[i]->setChecked(data.medium == kMediumChoices[i].medium);
     }
-    for (int i = 0; i < kLoadChecks; ++i) {
+    m_media->setExclusive(true);
+    for (int i = 0; i < ConnectionPanel::kLoadChecks; ++i) {
         m_loadCheck[i]->setChecked(data.loadCheck[i]);
     }
     m_ip->setText(data.ip);
@@ -198,7 +201,7 @@ void ConnectionSetupPanel::Refresh() {
     ShowComboText(m_gpibAddress, data.gpibAddress);
     m_rs485->setChecked(data.rs485);
     m_rs485Id->setText(data.rs485Id);
-    m_msCount->setText(data.msCount);
+    m_unitCount->setText(data.unitCount);
     ShowSerialDevice();
 }
 
@@ -228,8 +231,9 @@ bool ConnectionSetupPanel::WriteEntries() {
         return false;
     }
     ConnectionPanel& data = m_connection.Panel();
-    data.selectedMedium = m_media->checkedId();  // -1 (none) when nothing is chosen
-    for (int i = 0; i < kLoadChecks; ++i) {
+    const int chosen = m_media->checkedId();  // -1 when nothing is chosen
+    data.medium = chosen >= 0 ? std::optional<Medium>(kMediumChoices[chosen].medium) : std::nullopt;
+    for (int i = 0; i < ConnectionPanel::kLoadChecks; ++i) {
         data.loadCheck[i] = m_loadCheck[i]->isChecked();
     }
     data.ip = m_ip->text().trimmed();
@@ -239,6 +243,6 @@ bool ConnectionSetupPanel::WriteEntries() {
     data.gpibAddress = m_gpibAddress->currentText();
     data.rs485 = m_rs485->isChecked();
     data.rs485Id = m_rs485Id->text();
-    data.msCount = m_msCount->text();
+    data.unitCount = m_unitCount->text();
     return true;
 }

@@ -3,6 +3,8 @@
 #include <QGroupBox>
 #include <array>
 
+#include "ConnectionPanel.h"
+
 class LoadConnection;
 class Operator;
 class QButtonGroup;
@@ -12,7 +14,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-struct ConnectionPanel;
 
 // The "Load Connection Setup" frame: the medium of channel 1 and its
 // parameters. It shows the connection's panel data and writes the operator's
@@ -22,7 +23,6 @@ class ConnectionSetupPanel : public QGroupBox {
 
   public:
     static constexpr int kMediumCount = 3;
-    static constexpr int kLoadChecks = 8;
 
     ConnectionSetupPanel(LoadConnection& connection, Operator& op, QWidget* parent = nullptr);
 
@@ -51,8 +51,8 @@ class ConnectionSetupPanel : public QGroupBox {
     LoadConnection& m_connection;
     Operator& m_operator;
     QButtonGroup* m_media;
-    std::array<QRadioButton*, kMediumCount> m_option1{};
-    std::array<QCheckBox*, kLoadChecks> m_loadCheck{};
+    std::array<QRadioButton*, kMediumCount> m_mediumChoice{};
+    std::array<QCheckBox*, ConnectionPanel::kLoadChecks> m_loadCheck{};
     QLineEdit* m_ip = nullptr;
     QLineEdit* m_port = nullptr;
     QComboBox* m_comPort = nullptr;
@@ -61,7 +61,7 @@ class ConnectionSetupPanel : public QGroupBox {
     QComboBox* m_gpibAddress = nullptr;
     QCheckBox* m_rs485 = nullptr;
     QLineEdit* m_rs485Id = nullptr;
-    QLineEdit* m_msCount = nullptr;
+    QLineEdit* m_unitCount = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };

@@ -46,16 +46,15 @@ QPushButton* CommandButton(const QString& name, const QString& caption, QWidget*
 
 // What the status line says about the load channel 1 reaches.
 QString LoadPlace(const ConnectionRecord& record) {
-    switch (record.ConnectMode) {
-        case ConnectionRecord::kLan:
-            return QStringLiteral("Load on LAN %1:%2").arg(record.IP).arg(record.PORT);
-        case ConnectionRecord::kSerial:
-            return QStringLiteral("Load on RS232/USB COM%1").arg(record.ComPort);
-        case ConnectionRecord::kGpib:
-            return QStringLiteral("Load on GPIB address %1").arg(record.GPIBAddress);
-        default:
-            return QString();
+    switch (record.medium) {
+        case Medium::Lan:
+            return QStringLiteral("Load on LAN %1:%2").arg(record.ip).arg(record.port);
+        case Medium::Serial:
+            return QStringLiteral("Load on RS232/USB COM%1").arg(record.comPort);
+        case Medium::Gpib:
+            return QStringLiteral("Load on GPIB address %1").arg(record.gpibAddress);
     }
+    return QString();
 }
 
 QGroupBox* Frame(const QString& caption, QWidget* content, QWidget* parent) {
@@ -247,7 +246,7 @@ void MainWindow::ApplySessionLoad() {
     m_editor->SetLanMode(m_station.Settings().lanMode);
     // The status grid too shows where Start will connect.
     StatusGridModel& grid = m_station.Connection().StatusGrid();
-    grid.SetMediumByMode(ConnectionRecord::kLan);
+    grid.ShowMedium(Medium::Lan);
     grid.SetAddress(0, QStringLiteral("%1:%2").arg(host).arg(port));
     grid.SetStatus(0, StatusGridModel::kWait);
     ShowLoadPlace();

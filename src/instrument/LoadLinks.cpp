@@ -1,0 +1,112 @@
+#include "LoadLinks.h"
+
+#include "Operator.h"
+#include "Transport.h"
+
+namespace {
+const QString kConnectFail = QStringLiteral("Connect Fail!");
+const QString kLostConnect = QStringLiteral("Lost Connect!");
+const QString kDriverMissing = QStringLiteral("GPIB driver library not found");
+
+// Only a LAN link has been watched for loss so far; a serial or GPIB read
+// that finds its link gone reads as no reply.
+bool WatchedForLoss(Medium medium) {
+    return medium == Medium::Lan;
+}
+
+LinkResult NoLink() {
+    return LinkResult::Failure(LinkResult::Kind::Closed, QStringLiteral("no such channel"));
+}
+}  // namespace
+
+LoadLinks::LoadLinks(Operator& op, const ConnectionTable& records, const TransportFactory& factory)
+    : m_operator(op), m_records(records), m_factory(factory) {}
+
+LoadLinks::~LoadLinks() {
+    for (Link& link : m_links) {
+        if (link.transport) {
+            link.transport->Close();
+        }
+    }
+}
+
+void LoadLinks::Rebuild(int record, const LinkSetup& setup) {
+    Link& link = m_links[record];
+    if (link.transport) {
+        link.transport->Close();
+    }
+    link.transport = m_factory.Build(setup);
+    link.setup = setup;
+    link.lost = false;
+}
+
+Transport* LoadLinks::TransportFor(int record) {
+    if (!ValidRecord(record)) {
+        return nullptr;
+    }
+    Link& link = m_links[record];
+    if (!link.transport || link.setup.medium != m_records[record].medium) {
+        Rebuild(record, m_factory.SetupFor(m_records[record]));
+    }
+    return link.transport.get();
+}
+
+LinkResult LoadLinks::Open(int record) {
+    if (!ValidRecord(record)) {
+        return NoLink();
+    }
+    const LinkSetup setup = m_factory.SetupFor(m_records[record]);
+    Link& link = m_links[record];
+    if (!link.transport || link.setup != setup) {
+        Rebuild(record, setup);
+    }
+    link.lost = false;
+    const LinkResult result = link.transport->Open();
+    if (result.kind == LinkResult::Kind::NoDriver) {
+        if (!m_missingDriverReported) {
+            m_missingDriverReported = true;
+            m_operator.ShowMessage(kDriverMissing);
+        }
+    } else if (result.kind == LinkResult::Kind::OpenFailed && setup.medium == Medium::Lan) {
+        m_operator.ShowMessage(kConnectFail);
+    }
+    return result;
+}
+
+void LoadLinks::Close(int record) {
+    if (ValidRecord(record) && m_links[record].transport) {
+        m_links[record].transport->Close();
+    }
+}
+
+bool LoadLinks::IsOpen(int record) const {
+    return ValidRecord(record) && m_links[record].transport && m_links[record].transport->IsOpen();
+}
+
+LinkResult LoadLinks::Write(int record, const QString& command) {
+    Transport* transport = TransportFor(record);
+    return transport != nullptr ? Noticed(record, transport->Write(command)) : NoLink();
+}
+
+LinkResult LoadLinks::Read(int record) {
+    Transport* transport = TransportFor(record);
+    return transport != nullptr ? Noticed(record, transport->Read()) : NoLink();
+}
+
+LinkResult LoadLinks::ReadTimed(int record, double seconds) {
+    Transport* transport = TransportFor(record);
+    return transport != nullptr ? Noticed(record, transport->ReadTimed(seconds)) : NoLink();
+}
+
+LinkResult LoadLinks::Noticed(int record, const LinkResult& result) {
+    Link& link = m_links[record];
+    if (result.kind == LinkResult::Kind::Lost && !link.lost && WatchedForLoss(link.setup.medium)) {
+        link.lost = true;
+        m_operator.ShowMessage(kLostConnect);
+    }
+    return result;
+}
+
+bool LoadLinks::LinkLost(int record) const {
+    return ValidRecord(record) && m_links[record].lost;
+}
