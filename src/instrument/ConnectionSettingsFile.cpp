@@ -6,9 +6,6 @@
 #include "NumberText.h"
 
 namespace {
-const QString kTrioSection = QStringLiteral("TRIO");
-const QString kConnectModeKey = QStringLiteral("ConnectMode");
-const QString kConnectModeDefault = QStringLiteral("2");
 const QString kChannelSection = QStringLiteral("Load1 Option");
 
 enum class Field {
@@ -112,9 +109,7 @@ ConnectionSettingsFile::ConnectionSettingsFile(const QString& settingsPath,
     : m_settingsPath(settingsPath), m_testFilePath(testFilePath) {}
 
 void ConnectionSettingsFile::ReadInto(ConnectionRecord& record) const {
-    const int connectMode = StoredInteger(
-        ReadSetting(m_settingsPath, kTrioSection, kConnectModeKey, kConnectModeDefault));
-    record.medium = MediumOfConnectMode(connectMode).value_or(Medium::Lan);
+    record.medium = StoredMedium(IniFile::Load(m_settingsPath));
     const IniFile testFile = IniFile::Load(m_testFilePath);
     for (const ChannelKey& key : kChannelKeys) {
         if (key.readDefault != nullptr) {
@@ -129,8 +124,7 @@ bool ConnectionSettingsFile::Store(const ConnectionPanel& panel, ConnectionRecor
     if (panel.medium) {
         record.medium = *panel.medium;
         QString reason;
-        if (!WriteSetting(m_settingsPath, kTrioSection, kConnectModeKey,
-                          QString::number(ConnectModeOf(record.medium)), &reason)) {
+        if (!StoreMedium(m_settingsPath, record.medium, &reason)) {
             problems << QStringLiteral("%1: %2").arg(m_settingsPath, reason);
         }
     }

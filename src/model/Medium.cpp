@@ -1,5 +1,14 @@
 #include "Medium.h"
 
+#include "IniFile.h"
+#include "NumberText.h"
+
+namespace {
+const QString kSection = QStringLiteral("TRIO");
+const QString kKey = QStringLiteral("ConnectMode");
+const QString kDefault = QStringLiteral("2");
+}  // namespace
+
 std::optional<Medium> MediumOfConnectMode(int connectMode) {
     switch (connectMode) {
         case 0:
@@ -23,4 +32,15 @@ int ConnectModeOf(Medium medium) {
             break;
     }
     return 2;
+}
+
+Medium StoredMedium(const IniFile& settingsFile) {
+    const int connectMode =
+        RoundedInteger(NumericValue(settingsFile.Value(kSection, kKey, kDefault)));
+    return MediumOfConnectMode(connectMode).value_or(Medium::Lan);
+}
+
+bool StoreMedium(const QString& settingsPath, Medium medium, QString* error) {
+    return WriteSetting(settingsPath, kSection, kKey, QString::number(ConnectModeOf(medium)),
+                        error);
 }

@@ -108,9 +108,7 @@ ProgramSettings LoadProgramSettings(const QString& programFolder, QString* probl
     s.testFilePath =
         ResolveAgainst(programFolder, ini.Value(kTrio, s.TestFileKey(), s.DefaultTestFilePath()));
     s.saveLogFlag = RoundedInteger(NumericValue(ini.Value(kTrio, "SaveLogFileFlag", "0")));
-    const int mode = RoundedInteger(NumericValue(ini.Value(kTrio, "ConnectMode", "2")));
-    // A medium outside the three known ones falls back to LAN.
-    s.medium = MediumOfConnectMode(mode).value_or(Medium::Lan);
+    s.medium = StoredMedium(ini);
     s.lanMode = s.medium == Medium::Lan;
     s.actionNames = ReadNameList(ini, "TRIO Mode", ProgramSettings::kMaxActionNames);
     s.loadModeNames = ReadNameList(ini, "Load Mode", ProgramSettings::kMaxLoadModeNames);
