@@ -46,39 +46,54 @@ QString StepSection(int step) {
     return QStringLiteral("Step%1").arg(step);
 }
 
-// A flag option: a whole number, or its default when the text holds none.
-int ReadFlag(const IniFile& ini, const char* key, int fallback) {
-    const auto value = LeadingNumber(ini.Value(kOptionSection, key, QString::number(fallback)));
-    return value ? RoundedInteger(*value) : fallback;
-}
+// The measurement options of "TestStep Option", in the order they are
+// written; their defaults are those of TestOptions. Options the window shows
+// no box for are read and kept, never written back.
+struct OptionKey {
+    const char* name;
+    int TestOptions::*flag;
+    bool written;
+};
+const OptionKey kOptionKeys[] = {
+    {"MeasureVoltage", &TestOptions::measureVoltage, true},
+    {"MeasureCurrent", &TestOptions::measureCurrent, true},
+    {"MeasurePower", &TestOptions::measurePower, true},
+    {"MeasureResistant", &TestOptions::measureResistant, true},
+    {"MeasureKWH", &TestOptions::measureKwh, true},
+    {"MeasureCapability", &TestOptions::measureCapability, true},
+    {"MeasureAddKWH", &TestOptions::measureAddKwh, false},
+    {"MeasureAddCapability", &TestOptions::measureAddCapability, false},
+    {"MeasureTemperature", &TestOptions::measureTemperature, false},
+    {"MeasureDCV", &TestOptions::measureDcv, false},
+    {"MeasureRefVoltage", &TestOptions::measureRefVoltage, false},
+    {"MeasureACIRDCIR", &TestOptions::measureAcirDcir, false},
+};
+// The step timer's period, written after the flags.
+const char* const kMeasureTimeKey = "MeasureTime";
 
 TestOptions ReadOptions(const IniFile& ini) {
+    const TestOptions defaults;
     TestOptions o;
-    o.measureVoltage = ReadFlag(ini, "MeasureVoltage", 1);
-    o.measureCurrent = ReadFlag(ini, "MeasureCurrent", 1);
-    o.measurePower = ReadFlag(ini, "MeasurePower", 1);
-    o.measureResistant = ReadFlag(ini, "MeasureResistant", 0);
-    o.measureKwh = ReadFlag(ini, "MeasureKWH", 1);
-    o.measureCapability = ReadFlag(ini, "MeasureCapability", 1);
-    o.measureAddKwh = ReadFlag(ini, "MeasureAddKWH", 0);
-    o.measureAddCapability = ReadFlag(ini, "MeasureAddCapability", 0);
-    o.measureTemperature = ReadFlag(ini, "MeasureTemperature", 0);
-    o.measureDcv = ReadFlag(ini, "MeasureDCV", 0);
-    o.measureRefVoltage = ReadFlag(ini, "MeasureRefVoltage", 0);
-    o.measureAcirDcir = ReadFlag(ini, "MeasureACIRDCIR", 0);
-    const auto measureTime = LeadingNumber(ini.Value(kOptionSection, "MeasureTime", "0.01"));
-    o.measureTime = KeepFourDecimals(measureTime.value_or(0.01));
+    for (const OptionKey& key : kOptionKeys) {
+        // A flag is a whole number, or its default when the text holds none.
+        const int fallback = defaults.*key.flag;
+        const auto value =
+            LeadingNumber(ini.Value(kOptionSection, key.name, QString::number(fallback)));
+        o.*key.flag = value ? RoundedInteger(*value) : fallback;
+    }
+    const auto measureTime =
+        LeadingNumber(ini.Value(kOptionSection, kMeasureTimeKey, NumberText(defaults.measureTime)));
+    o.measureTime = KeepFourDecimals(measureTime.value_or(defaults.measureTime));
     return o;
 }
 
 void WriteOptions(IniFile& ini, const TestOptions& o) {
-    ini.SetValue(kOptionSection, "MeasureVoltage", QString::number(o.measureVoltage));
-    ini.SetValue(kOptionSection, "MeasureCurrent", QString::number(o.measureCurrent));
-    ini.SetValue(kOptionSection, "MeasurePower", QString::number(o.measurePower));
-    ini.SetValue(kOptionSection, "MeasureResistant", QString::number(o.measureResistant));
-    ini.SetValue(kOptionSection, "MeasureKWH", QString::number(o.measureKwh));
-    ini.SetValue(kOptionSection, "MeasureCapability", QString::number(o.measureCapability));
-    ini.SetValue(kOptionSection, "MeasureTime", NumberText(o.measureTime));
+    for (const OptionKey& key : kOptionKeys) {
+        if (key.written) {
+            ini.SetValue(kOptionSection, key.name, QString::number(o.*key.flag));
+        }
+    }
+    ini.SetValue(kOptionSection, kMeasureTimeKey, NumberText(o.measureTime));
 }
 
 // A test file has its options section or at least one step section; anything
