@@ -33,7 +33,6 @@ class GpibDriver {
     // lists what was tried.
     bool Load(QString* error = nullptr);
     bool IsLoaded() const { return m_ibdev != nullptr; }
-    QString FileName() const { return m_library.fileName(); }
 
     // ibdev with board 0, no secondary address, 1 s time-out, EOI on writes.
     int OpenDevice(int primaryAddress);

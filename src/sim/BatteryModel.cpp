@@ -39,22 +39,22 @@ double BatteryModel::TerminalVoltage(double current) const {
     return std::max(0.0, OpenCircuitVoltage() - current * m_resistance);
 }
 
-double BatteryModel::CurrentFor(LoadMode mode, double setValue) const {
+double BatteryModel::CurrentFor(RegulationMode mode, double setValue) const {
     const double ocv = OpenCircuitVoltage();
     const double shortCircuit = ocv / m_resistance;
     double current = 0.0;
     switch (mode) {
-        case LoadMode::kCc:
-        case LoadMode::kLin:
+        case RegulationMode::kCc:
+        case RegulationMode::kLin:
             current = setValue;
             break;
-        case LoadMode::kCr:
+        case RegulationMode::kCr:
             current = ocv / (std::max(setValue, 0.0) + m_resistance);
             break;
-        case LoadMode::kCv:
+        case RegulationMode::kCv:
             current = (ocv - setValue) / m_resistance;
             break;
-        case LoadMode::kCp:
+        case RegulationMode::kCp:
             current = ConstantPowerCurrent(setValue);
             break;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoadMode.h"
+#include "RegulationMode.h"
 #include "SimulatedLoad.h"
 
 // The battery behind the simulated load: an open-circuit voltage that falls
@@ -16,13 +16,12 @@ class BatteryModel {
     double TerminalVoltage(double current) const;
     // Current the load draws in `mode` at set value `setValue` (A, ohm, V or
     // W), limited to what the battery can deliver into a short circuit.
-    double CurrentFor(LoadMode mode, double setValue) const;
+    double CurrentFor(RegulationMode mode, double setValue) const;
 
     // Takes `current` amperes out of the battery for `hours`.
     void Draw(double current, double hours);
     double ChargeDrawnAh() const { return m_chargeDrawnAh; }
     double CapacityAh() const { return m_capacityAh; }
-    double InternalResistance() const { return m_resistance; }
 
   private:
     double ConstantPowerCurrent(double watts) const;

@@ -47,19 +47,23 @@ CommandInterpreter::CommandInterpreter(const SimOptions& options, double now)
 
 void CommandInterpreter::BuildSetters() {
     LoadSettings& s = m_settings;
-    auto levelA = [&s](LoadMode mode) { return [&s, mode](double v) { s.LevelA(mode) = v; }; };
-    auto levelB = [&s](LoadMode mode) { return [&s, mode](double v) { s.LevelB(mode) = v; }; };
+    auto levelA = [&s](RegulationMode mode) {
+        return [&s, mode](double v) { s.LevelA(mode) = v; };
+    };
+    auto levelB = [&s](RegulationMode mode) {
+        return [&s, mode](double v) { s.LevelB(mode) = v; };
+    };
     m_setters = {
-        {Cmd::kCcA, levelA(LoadMode::kCc)},
-        {Cmd::kCcB, levelB(LoadMode::kCc)},
-        {Cmd::kCrA, levelA(LoadMode::kCr)},
-        {Cmd::kCrB, levelB(LoadMode::kCr)},
-        {Cmd::kCvA, levelA(LoadMode::kCv)},
-        {Cmd::kCvB, levelB(LoadMode::kCv)},
-        {Cmd::kCpA, levelA(LoadMode::kCp)},
-        {Cmd::kCpB, levelB(LoadMode::kCp)},
-        {Cmd::kLinA, levelA(LoadMode::kLin)},
-        {Cmd::kLinB, levelB(LoadMode::kLin)},
+        {Cmd::kCcA, levelA(RegulationMode::kCc)},
+        {Cmd::kCcB, levelB(RegulationMode::kCc)},
+        {Cmd::kCrA, levelA(RegulationMode::kCr)},
+        {Cmd::kCrB, levelB(RegulationMode::kCr)},
+        {Cmd::kCvA, levelA(RegulationMode::kCv)},
+        {Cmd::kCvB, levelB(RegulationMode::kCv)},
+        {Cmd::kCpA, levelA(RegulationMode::kCp)},
+        {Cmd::kCpB, levelB(RegulationMode::kCp)},
+        {Cmd::kLinA, levelA(RegulationMode::kLin)},
+        {Cmd::kLinB, levelB(RegulationMode::kLin)},
         {Cmd::kCcpHigh, [&s](double v) { s.pulseHighCurrent = v; }},
         {Cmd::kPeriodHigh, [&s](double v) { s.pulseHighMs = v; }},
         {Cmd::kPeriodLow, [&s](double v) { s.pulseLowMs = v; }},
@@ -99,13 +103,14 @@ bool CommandInterpreter::ApplySetting(const QString& line) {
 }
 
 bool CommandInterpreter::ApplySwitch(const QString& line, double now, CommandOutcome* outcome) {
-    static const std::array<std::pair<QString, LoadMode>, LoadSettings::kModeCount> kModes = {{
-        {Cmd::kModeCC, LoadMode::kCc},
-        {Cmd::kModeCR, LoadMode::kCr},
-        {Cmd::kModeCV, LoadMode::kCv},
-        {Cmd::kModeCP, LoadMode::kCp},
-        {Cmd::kModeLin, LoadMode::kLin},
-    }};
+    static const std::array<std::pair<QString, RegulationMode>, LoadSettings::kModeCount> kModes = {
+        {
+            {Cmd::kModeCC, RegulationMode::kCc},
+            {Cmd::kModeCR, RegulationMode::kCr},
+            {Cmd::kModeCV, RegulationMode::kCv},
+            {Cmd::kModeCP, RegulationMode::kCp},
+            {Cmd::kModeLin, RegulationMode::kLin},
+        }};
     for (const auto& [text, mode] : kModes) {
         if (line == text) {
             m_settings.mode = mode;
@@ -208,16 +213,16 @@ double CommandInterpreter::SteadyCurrent() const {
     if (!m_settings.inputOn || m_battery.OpenCircuitVoltage() < m_settings.loadOnVoltage) {
         return 0.0;
     }
-    const LoadMode mode = m_settings.mode;
+    const RegulationMode mode = m_settings.mode;
     return m_battery.CurrentFor(mode, m_settings.LevelA(mode));
 }
 
 double CommandInterpreter::PulseHighCurrent() const {
-    return m_battery.CurrentFor(LoadMode::kCc, m_settings.pulseHighCurrent);
+    return m_battery.CurrentFor(RegulationMode::kCc, m_settings.pulseHighCurrent);
 }
 
 double CommandInterpreter::PulseLowCurrent() const {
-    return m_battery.CurrentFor(LoadMode::kCc, m_settings.LevelB(LoadMode::kCc));
+    return m_battery.CurrentFor(RegulationMode::kCc, m_settings.LevelB(RegulationMode::kCc));
 }
 
 double CommandInterpreter::PulseAverageCurrent() const {

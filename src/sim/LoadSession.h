@@ -22,7 +22,6 @@ class LoadSession : public QObject {
     // New faults also restart the count towards a dropped link.
     void SetFaults(const SimFaults& faults);
     void Receive(const QByteArray& bytes);
-    bool Dropped() const { return m_dropped; }
 
     // A line longer than this without a line end is taken as one command.
     static constexpr int kMaxLineBytes = 4096;

@@ -3,16 +3,16 @@
 #include <array>
 #include <cstddef>
 
-#include "LoadMode.h"
+#include "RegulationMode.h"
 
 // What the load has been told: set values per mode and level, the pulse
 // train, the load-level waveform and the switches.
 struct LoadSettings {
     static constexpr std::size_t kModeCount = 5;
 
-    LoadMode mode = LoadMode::kCc;
+    RegulationMode mode = RegulationMode::kCc;
     bool inputOn = false;
-    std::array<double, kModeCount> levelA{};  // indexed by LoadMode
+    std::array<double, kModeCount> levelA{};  // indexed by RegulationMode
     std::array<double, kModeCount> levelB{};
 
     double pulseHighCurrent = 0.0;  // the low current is the CC B level
@@ -27,8 +27,8 @@ struct LoadSettings {
     bool autoRange = false;
     bool remote = false;
 
-    double& LevelA(LoadMode m) { return levelA[static_cast<std::size_t>(m)]; }
-    double& LevelB(LoadMode m) { return levelB[static_cast<std::size_t>(m)]; }
-    double LevelA(LoadMode m) const { return levelA[static_cast<std::size_t>(m)]; }
-    double LevelB(LoadMode m) const { return levelB[static_cast<std::size_t>(m)]; }
+    double& LevelA(RegulationMode m) { return levelA[static_cast<std::size_t>(m)]; }
+    double& LevelB(RegulationMode m) { return levelB[static_cast<std::size_t>(m)]; }
+    double LevelA(RegulationMode m) const { return levelA[static_cast<std::size_t>(m)]; }
+    double LevelB(RegulationMode m) const { return levelB[static_cast<std::size_t>(m)]; }
 };

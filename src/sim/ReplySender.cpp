@@ -31,11 +31,6 @@ void ReplySender::Send(const QByteArray& reply) {
     Pump();
 }
 
-void ReplySender::Discard() {
-    m_pieces.clear();
-    m_timer.stop();
-}
-
 // Printable noise: mostly short, sometimes very long, sometimes without a
 // line end, so that a reader meets every kind of unusable reply.
 QByteArray ReplySender::Noise() {

@@ -21,8 +21,6 @@ class ReplySender : public QObject {
 
     void SetFaults(const SimFaults& faults) { m_faults = faults; }
     void Send(const QByteArray& reply);
-    // Drops what has not left yet.
-    void Discard();
 
     // Pause between the two pieces of a split reply.
     static constexpr int kSplitPauseMs = 30;

@@ -28,38 +28,38 @@ TEST(BatteryModelTest, OpenCircuitVoltageRunsFromFullToEmptyAndFallsFasterAtTheE
 
     battery.Draw(100.0, 1.0);  // far past empty: the voltage bottoms out at 0
     EXPECT_DOUBLE_EQ(battery.OpenCircuitVoltage(), 0.0);
-    EXPECT_DOUBLE_EQ(battery.CurrentFor(LoadMode::kCc, 5.0), 0.0);
+    EXPECT_DOUBLE_EQ(battery.CurrentFor(RegulationMode::kCc, 5.0), 0.0);
 }
 
-TEST(BatteryModelTest, CurrentFollowsTheLoadMode) {
+TEST(BatteryModelTest, CurrentFollowsTheRegulationMode) {
     const BatteryModel battery(Battery());
-    EXPECT_DOUBLE_EQ(battery.CurrentFor(LoadMode::kCc, 2.5), 2.5);
-    EXPECT_DOUBLE_EQ(battery.CurrentFor(LoadMode::kLin, 3.0), 3.0);
-    EXPECT_NEAR(battery.CurrentFor(LoadMode::kCr, 5.35), 54.0 / 5.4, 1e-9);
-    EXPECT_NEAR(battery.CurrentFor(LoadMode::kCv, 53.0), 20.0, 1e-9);
-    EXPECT_DOUBLE_EQ(battery.CurrentFor(LoadMode::kCv, 60.0), 0.0);
+    EXPECT_DOUBLE_EQ(battery.CurrentFor(RegulationMode::kCc, 2.5), 2.5);
+    EXPECT_DOUBLE_EQ(battery.CurrentFor(RegulationMode::kLin, 3.0), 3.0);
+    EXPECT_NEAR(battery.CurrentFor(RegulationMode::kCr, 5.35), 54.0 / 5.4, 1e-9);
+    EXPECT_NEAR(battery.CurrentFor(RegulationMode::kCv, 53.0), 20.0, 1e-9);
+    EXPECT_DOUBLE_EQ(battery.CurrentFor(RegulationMode::kCv, 60.0), 0.0);
 
     // 540 W: the smaller root of 0.05 I^2 - 54 I + 540 = 0 is just above 10 A.
-    const double current = battery.CurrentFor(LoadMode::kCp, 540.0);
+    const double current = battery.CurrentFor(RegulationMode::kCp, 540.0);
     EXPECT_NEAR(battery.TerminalVoltage(current) * current, 540.0, 1e-6);
     EXPECT_GT(current, 10.0);
     EXPECT_LT(current, 10.2);
-    EXPECT_DOUBLE_EQ(battery.CurrentFor(LoadMode::kCp, 0.0), 0.0);
+    EXPECT_DOUBLE_EQ(battery.CurrentFor(RegulationMode::kCp, 0.0), 0.0);
 }
 
 TEST(BatteryModelTest, CurrentsBeyondTheBatteryAreClamped) {
     const BatteryModel battery(Battery());
     const double shortCircuit = 54.0 / 0.05;
     // More power than the battery can give: held at the maximum-power point.
-    EXPECT_NEAR(battery.CurrentFor(LoadMode::kCp, 1e6), shortCircuit / 2, 1e-6);
-    EXPECT_DOUBLE_EQ(battery.CurrentFor(LoadMode::kCc, 5000.0), shortCircuit);
-    EXPECT_DOUBLE_EQ(battery.CurrentFor(LoadMode::kCc, -3.0), 0.0);
+    EXPECT_NEAR(battery.CurrentFor(RegulationMode::kCp, 1e6), shortCircuit / 2, 1e-6);
+    EXPECT_DOUBLE_EQ(battery.CurrentFor(RegulationMode::kCc, 5000.0), shortCircuit);
+    EXPECT_DOUBLE_EQ(battery.CurrentFor(RegulationMode::kCc, -3.0), 0.0);
     EXPECT_DOUBLE_EQ(battery.TerminalVoltage(5000.0), 0.0);
-    EXPECT_NEAR(battery.CurrentFor(LoadMode::kCr, 0.0), shortCircuit, 1e-6);
+    EXPECT_NEAR(battery.CurrentFor(RegulationMode::kCr, 0.0), shortCircuit, 1e-6);
 
     SimOptions ideal = Battery();
     ideal.internalResistance = 0.0;  // no division by zero in CV or CP
     const BatteryModel idealBattery(ideal);
-    EXPECT_TRUE(std::isfinite(idealBattery.CurrentFor(LoadMode::kCv, 50.0)));
-    EXPECT_TRUE(std::isfinite(idealBattery.CurrentFor(LoadMode::kCp, 100.0)));
+    EXPECT_TRUE(std::isfinite(idealBattery.CurrentFor(RegulationMode::kCv, 50.0)));
+    EXPECT_TRUE(std::isfinite(idealBattery.CurrentFor(RegulationMode::kCp, 100.0)));
 }

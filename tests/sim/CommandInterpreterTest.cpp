@@ -29,12 +29,12 @@ TEST(CommandInterpreterTest, KeepsSetValuesPerModeAndLevel) {
                 "CC:A 2.5", "CC:B 0.5", "LIN:A 7",    "CCP:HIGH 20", "PERD:HIGH 100", "PERD:LOW 50",
                 "COUNT 5",  "FREQ 60",  "CF 1.4",     "PF 1",        "REMOTE",        "MODE CR"});
     const LoadSettings& s = load.Settings();
-    EXPECT_EQ(s.mode, LoadMode::kCr);
-    EXPECT_EQ(s.LevelA(LoadMode::kCc), 2.5);
-    EXPECT_EQ(s.LevelB(LoadMode::kCc), 0.5);
-    EXPECT_EQ(s.LevelA(LoadMode::kCr), 12500);
-    EXPECT_EQ(s.LevelB(LoadMode::kCr), 12500);
-    EXPECT_EQ(s.LevelA(LoadMode::kLin), 7);
+    EXPECT_EQ(s.mode, RegulationMode::kCr);
+    EXPECT_EQ(s.LevelA(RegulationMode::kCc), 2.5);
+    EXPECT_EQ(s.LevelB(RegulationMode::kCc), 0.5);
+    EXPECT_EQ(s.LevelA(RegulationMode::kCr), 12500);
+    EXPECT_EQ(s.LevelB(RegulationMode::kCr), 12500);
+    EXPECT_EQ(s.LevelA(RegulationMode::kLin), 7);
     EXPECT_EQ(s.pulseHighCurrent, 20);
     EXPECT_EQ(s.pulseHighMs, 100);
     EXPECT_EQ(s.pulseLowMs, 50);
@@ -58,7 +58,7 @@ TEST(CommandInterpreterTest, IgnoresWhatItDoesNotKnow) {
         EXPECT_FALSE(outcome.understood) << line;
         EXPECT_FALSE(outcome.reply.has_value()) << line;
     }
-    EXPECT_EQ(load.Settings().LevelA(LoadMode::kCc), 3.0);
+    EXPECT_EQ(load.Settings().LevelA(RegulationMode::kCc), 3.0);
 }
 
 TEST(CommandInterpreterTest, PhaseRepliesCarryThreePhasesAndATotal) {

@@ -1,4 +1,0 @@
-#pragma once
-
-// The regulation modes of the load's input.
-enum class LoadMode { kCc, kCr, kCv, kCp, kLin };
