@@ -1,5 +1,6 @@
 #include "LoadLinks.h"
 
+#include "InstrumentLogging.h"
 #include "Operator.h"
 #include "Transport.h"
 
@@ -12,6 +13,18 @@ const QString kDriverMissing = QStringLiteral("GPIB driver library not found");
 // that finds its link gone reads as no reply.
 bool WatchedForLoss(Medium medium) {
     return medium == Medium::Lan;
+}
+
+const char* MediumName(Medium medium) {
+    switch (medium) {
+        case Medium::Serial:
+            return "serial";
+        case Medium::Gpib:
+            return "GPIB";
+        case Medium::Lan:
+            break;
+    }
+    return "LAN";
 }
 
 LinkResult NoLink() {
@@ -62,6 +75,7 @@ LinkResult LoadLinks::Open(int record) {
     }
     link.lost = false;
     const LinkResult result = link.transport->Open();
+    Trace(record, "open", result);
     if (result.kind == LinkResult::Kind::NoDriver) {
         if (!m_missingDriverReported) {
             m_missingDriverReported = true;
@@ -85,20 +99,30 @@ bool LoadLinks::IsOpen(int record) const {
 
 LinkResult LoadLinks::Write(int record, const QString& command) {
     Transport* transport = TransportFor(record);
-    return transport != nullptr ? Noticed(record, transport->Write(command)) : NoLink();
+    return transport != nullptr ? Noticed(record, "write", transport->Write(command)) : NoLink();
 }
 
 LinkResult LoadLinks::Read(int record) {
     Transport* transport = TransportFor(record);
-    return transport != nullptr ? Noticed(record, transport->Read()) : NoLink();
+    return transport != nullptr ? Noticed(record, "read", transport->Read()) : NoLink();
 }
 
 LinkResult LoadLinks::ReadTimed(int record, double seconds) {
     Transport* transport = TransportFor(record);
-    return transport != nullptr ? Noticed(record, transport->ReadTimed(seconds)) : NoLink();
+    return transport != nullptr ? Noticed(record, "timed read", transport->ReadTimed(seconds))
+                                : NoLink();
 }
 
-LinkResult LoadLinks::Noticed(int record, const LinkResult& result) {
+void LoadLinks::Trace(int record, const char* operation, const LinkResult& result) const {
+    const Transport* transport = m_links[record].transport.get();
+    if (!result.Ok() && transport != nullptr) {
+        qCDebug(LinkLog) << "record" << record << MediumName(transport->LinkMedium())
+                         << transport->Address() << operation << "failed:" << result.reason;
+    }
+}
+
+LinkResult LoadLinks::Noticed(int record, const char* operation, const LinkResult& result) {
+    Trace(record, operation, result);
     Link& link = m_links[record];
     if (result.kind == LinkResult::Kind::Lost && !link.lost && WatchedForLoss(link.setup.medium)) {
         link.lost = true;

@@ -49,7 +49,8 @@ class LoadLinks {
     // The record's transport, built when there is none or the medium changed.
     Transport* TransportFor(int record);
     void Rebuild(int record, const LinkSetup& setup);
-    LinkResult Noticed(int record, const LinkResult& result);
+    LinkResult Noticed(int record, const char* operation, const LinkResult& result);
+    void Trace(int record, const char* operation, const LinkResult& result) const;
 
     Operator& m_operator;
     const ConnectionTable& m_records;
