@@ -4,6 +4,7 @@
 #include <QLibrary>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "Clock.h"
 #include "Commands.h"
@@ -133,6 +134,20 @@ TEST_F(AllConnectTest, LinkDroppedDuringSetUpIsReportedOnce) {
     sim.SetFaults(SimFaults());
     op.messages.clear();
     EXPECT_EQ(connection.AllConnect(), 1);
+    EXPECT_FALSE(connection.Links().LinkLost(1));
+    EXPECT_TRUE(op.messages.isEmpty());
+}
+
+TEST_F(AllConnectTest, LinkClosedByTheProgramDuringAReadIsNoLostLink) {
+    // Stop pressed while a query waits closes the channel inside the wait.
+    UseSimOverLan();
+    ASSERT_EQ(connection.AllConnect(), 1);
+    SimFaults faults;
+    faults.replyDelayMs = 5000;
+    sim.SetFaults(faults);
+    QTimer::singleShot(100, [this] { connection.CloseChannel(1); });
+    connection.Links().Write(1, Cmd::kPhaseVoltages);
+    EXPECT_EQ(connection.Links().Read(1).kind, LinkResult::Kind::Closed);
     EXPECT_FALSE(connection.Links().LinkLost(1));
     EXPECT_TRUE(op.messages.isEmpty());
 }
