@@ -10,11 +10,11 @@
 // typed; the window binds its controls to it. The connection settings are
 // restored into it and stored from it.
 struct ConnectionPanel {
-    static constexpr int kLoadChecks = 8;
+    static constexpr int kEnableBoxes = 8;
 
     std::optional<Medium> medium = Medium::Lan;  // none when no medium is chosen
     // The channels' enable boxes; [0] is channel 1's.
-    std::array<bool, kLoadChecks> loadCheck{
+    std::array<bool, kEnableBoxes> channelEnabled{
         {true, false, false, false, false, false, false, false}};
     QString ip = QStringLiteral("192.168.16.128");
     QString port = QStringLiteral("4001");

@@ -32,7 +32,7 @@ bool ConnectionPass::OpenForProbe(int record) {
             m_links.Open(record);
             return true;
         case Medium::Serial:
-            if (!m_panel.loadCheck[kFirstLoad]) {
+            if (!m_panel.channelEnabled[kFirstLoad]) {
                 return false;
             }
             m_links.Open(record);

@@ -15,7 +15,7 @@ struct ConnectionRecord {
     int rs485Id = 0;      // unit address on an RS-485 bus (kept, not used for loads)
     int unitCount = 1;    // units on the RS-485 bus (kept, not used for loads)
     int viaRs485 = 0;     // 1 = through an RS-232-to-RS-485 converter (kept, not used)
-    int loadCheck = 0;    // the channel's enable box at the last store (1 = ticked)
+    int enabled = 0;      // the channel's enable box at the last store (1 = ticked)
     QString ip = QStringLiteral("192.168.16.128");
     int port = 4001;
 };

@@ -12,7 +12,7 @@ enum class Field {
     ComPort,
     BaudRate,
     ViaRs485,
-    LoadCheck,
+    Enabled,
     Ip,
     Port,
     GpibAddress,
@@ -32,7 +32,7 @@ struct ChannelKey {
 // it reads as "Port".
 const ChannelKey kChannelKeys[] = {
     {Field::ComPort, "ComPort", "01", true},        {Field::BaudRate, "BaudRate", "115200", true},
-    {Field::ViaRs485, "RS232toRS485", "0", true},   {Field::LoadCheck, "LoadCheck", nullptr, true},
+    {Field::ViaRs485, "RS232toRS485", "0", true},   {Field::Enabled, "LoadCheck", nullptr, true},
     {Field::Ip, "IP", "192.168.16.128", true},      {Field::Port, "Port", "4001", true},
     {Field::GpibAddress, "GPIBAddress", "5", true}, {Field::Rs485Id, "ID", "0", false},
     {Field::UnitCount, "MSCount", "1", false},
@@ -55,8 +55,8 @@ void SetField(ConnectionRecord& record, Field field, const QString& text) {
         case Field::ViaRs485:
             record.viaRs485 = StoredInteger(text);
             break;
-        case Field::LoadCheck:
-            record.loadCheck = StoredInteger(text);
+        case Field::Enabled:
+            record.enabled = StoredInteger(text);
             break;
         case Field::Ip:
             record.ip = text;
@@ -87,8 +87,8 @@ QString PanelText(const ConnectionPanel& panel, Field field) {
             return ConnectionPanel::OneLine(panel.baudRate);
         case Field::ViaRs485:
             return flag(panel.rs485);
-        case Field::LoadCheck:
-            return flag(panel.loadCheck[0]);
+        case Field::Enabled:
+            return flag(panel.channelEnabled[0]);
         case Field::Ip:
             return panel.TypedIp();
         case Field::Port:

@@ -14,8 +14,8 @@ LoadConnection::LoadConnection(Operator& op, const Clock& clock, QObject* parent
 
 LoadConnection::~LoadConnection() = default;
 
-bool LoadConnection::LoadCheck(int load) const {
-    return load >= 0 && load < ConnectionPanel::kLoadChecks && m_panel.loadCheck[load];
+bool LoadConnection::ChannelEnabled(int load) const {
+    return load >= 0 && load < ConnectionPanel::kEnableBoxes && m_panel.channelEnabled[load];
 }
 
 void LoadConnection::SetActivityHook(std::function<void(QChar)> hook) {

@@ -36,8 +36,8 @@ class LoadConnection : public QObject {
     int LoadDevice(int load) const { return RecordOfLoad(load); }
     // The load answered the last connection pass.
     bool LoadConnected(int load) const { return m_pass.Answered(load); }
-    // The load's enable box is ticked.
-    bool LoadCheck(int load) const;
+    // The load's channel is in use: its enable box is ticked.
+    bool ChannelEnabled(int load) const;
     // After a restore the number of channels configured, after a connection
     // pass the number that answered.
     int LoadCount() const { return m_loadCount; }

@@ -17,7 +17,7 @@ bool RunChannel::Connected() const {
 }
 
 bool RunChannel::TickedAndConnected() const {
-    return m_connection.LoadCheck(0) && m_connection.LoadConnected(0);
+    return m_connection.ChannelEnabled(0) && m_connection.LoadConnected(0);
 }
 
 bool RunChannel::Halted() const {

@@ -186,7 +186,7 @@ void Station::UseLanLoad(const QString& host, quint16 port) {
     panel.medium = Medium::Lan;
     panel.ip = host;
     panel.port = QString::number(port);
-    panel.loadCheck[0] = true;
+    panel.channelEnabled[0] = true;
     ConnectionRecord& record = m_connection->Records()[m_connection->LoadDevice(0)];
     record.medium = Medium::Lan;
     record.ip = host;

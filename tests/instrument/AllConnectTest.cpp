@@ -98,7 +98,7 @@ TEST_F(AllConnectTest, SerialLoadGetsRemoteModeAndNoLinearSettings) {
 
 TEST_F(AllConnectTest, UntickedSerialChannelIsSkipped) {
     UseSimOverSerial();
-    connection.Panel().loadCheck[0] = false;
+    connection.Panel().channelEnabled[0] = false;
     EXPECT_EQ(connection.AllConnect(), 0);
     EXPECT_FALSE(connection.LoadConnected(0));
     EXPECT_FALSE(sim.WaitForCommand(Cmd::kProbeVoltage, 1, 300));

@@ -125,7 +125,7 @@ TEST(RunSafety, CancelledSaveKeepsTheEditsAndDoesNotStart) {
 TEST(RunSafety, LoadIsReleasedEvenWithItsEnableBoxCleared) {
     RunHarness h;
     h.Prepare({{"LoadLevel", "CC", "5", "0"}});
-    h.station->Connection().Panel().loadCheck[0] = false;
+    h.station->Connection().Panel().channelEnabled[0] = false;
     ASSERT_EQ(h.Run(), RunOutcome::Finished);
     EXPECT_TRUE(h.StepCommands().contains("LOAD ON"));
     EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");

@@ -94,14 +94,14 @@ ConnectionSetupPanel::ConnectionSetupPanel(LoadConnection& connection, Operator&
 }
 
 void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
-    for (int i = 0; i < ConnectionPanel::kLoadChecks; ++i) {
+    for (int i = 0; i < ConnectionPanel::kEnableBoxes; ++i) {
         const QString caption = i < kMediumCount ? QString::fromLatin1(kMediumChoices[i].caption)
                                                  : QString::number(i + 1);
-        m_loadCheck[i] = new QCheckBox(caption, this);
-        m_loadCheck[i]->setObjectName(QStringLiteral("LoadCheck_%1").arg(i));
-        m_loadCheck[i]->setVisible(i < kMediumCount);
+        m_enableBox[i] = new QCheckBox(caption, this);
+        m_enableBox[i]->setObjectName(QStringLiteral("LoadCheck_%1").arg(i));
+        m_enableBox[i]->setVisible(i < kMediumCount);
     }
-    m_loadCheck[0]->setToolTip(
+    m_enableBox[0]->setToolTip(
         QStringLiteral("Channel 1 in use: a serial load is connected only while this is "
                        "ticked; a load that answered is switched off at Stop in any case"));
     for (int i = 0; i < kMediumCount; ++i) {
@@ -112,7 +112,7 @@ void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
         m_mediumChoice[i]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         m_media->addButton(m_mediumChoice[i], i);
         grid->addWidget(m_mediumChoice[i], i, 0);
-        grid->addWidget(m_loadCheck[i], i, 1);
+        grid->addWidget(m_enableBox[i], i, 1);
     }
 
     m_ip = new QLineEdit(this);
@@ -142,8 +142,8 @@ void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
 
     auto* hidden = new QWidget(this);
     hidden->hide();
-    for (int i = kMediumCount; i < ConnectionPanel::kLoadChecks; ++i) {
-        m_loadCheck[i]->setParent(hidden);
+    for (int i = kMediumCount; i < ConnectionPanel::kEnableBoxes; ++i) {
+        m_enableBox[i]->setParent(hidden);
     }
 }
 
@@ -191,8 +191,8 @@ void ConnectionSetupPanel::Refresh() {
         m_mediumChoice[i]->setChecked(data.medium == kMediumChoices[i].medium);
     }
     m_media->setExclusive(true);
-    for (int i = 0; i < ConnectionPanel::kLoadChecks; ++i) {
-        m_loadCheck[i]->setChecked(data.loadCheck[i]);
+    for (int i = 0; i < ConnectionPanel::kEnableBoxes; ++i) {
+        m_enableBox[i]->setChecked(data.channelEnabled[i]);
     }
     m_ip->setText(data.ip);
     m_port->setText(data.port);
@@ -233,8 +233,8 @@ bool ConnectionSetupPanel::WriteEntries() {
     ConnectionPanel& data = m_connection.Panel();
     const int chosen = m_media->checkedId();  // -1 when nothing is chosen
     data.medium = chosen >= 0 ? std::optional<Medium>(kMediumChoices[chosen].medium) : std::nullopt;
-    for (int i = 0; i < ConnectionPanel::kLoadChecks; ++i) {
-        data.loadCheck[i] = m_loadCheck[i]->isChecked();
+    for (int i = 0; i < ConnectionPanel::kEnableBoxes; ++i) {
+        data.channelEnabled[i] = m_enableBox[i]->isChecked();
     }
     data.ip = m_ip->text().trimmed();
     data.port = m_port->text().trimmed();

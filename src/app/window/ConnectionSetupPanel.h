@@ -52,7 +52,7 @@ class ConnectionSetupPanel : public QGroupBox {
     Operator& m_operator;
     QButtonGroup* m_media;
     std::array<QRadioButton*, kMediumCount> m_mediumChoice{};
-    std::array<QCheckBox*, ConnectionPanel::kLoadChecks> m_loadCheck{};
+    std::array<QCheckBox*, ConnectionPanel::kEnableBoxes> m_enableBox{};
     QLineEdit* m_ip = nullptr;
     QLineEdit* m_port = nullptr;
     QComboBox* m_comPort = nullptr;
