@@ -71,6 +71,7 @@ class LoadConnection : public QObject {
     ConnectionTable m_records;
     ConnectionPanel m_panel;
     StatusGridModel m_statusGrid;
+    // Declared before the links: the transports they hold call back into it.
     TransportFactory m_factory;
     LoadLinks m_links;
     ConnectionPass m_pass;
