@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 bool IsBlank(char c) {
@@ -260,6 +261,54 @@ void IniFile::SetValue(const QString& section, const QString& key, const QString
         }
     }
     sec.keyIndex.insert(lowerKey, insertAt);
+}
+
+void IniFile::RemoveKey(const QString& section, const QString& key) {
+    const QString lowerSection = section.toLower();
+    const auto s = m_sectionIndex.constFind(lowerSection);
+    if (s == m_sectionIndex.constEnd()) {
+        return;
+    }
+    Section& sec = m_sections[*s];
+    const QString lowerKey = key.toLower();
+    if (!sec.keyIndex.contains(lowerKey)) {
+        return;
+    }
+    sec.lines.erase(std::remove_if(sec.lines.begin(), sec.lines.end(),
+                                   [&](const Line& line) { return line.key == lowerKey; }),
+                    sec.lines.end());
+    sec.keyIndex.clear();
+    bool anyKey = false;
+    for (int i = 0; i < sec.lines.size(); ++i) {
+        const QString& k = sec.lines[i].key;
+        if (!k.isEmpty()) {
+            anyKey = true;
+            if (!sec.keyIndex.contains(k)) {
+                sec.keyIndex.insert(k, i);
+            }
+        }
+    }
+    if (anyKey || sec.header.isNull()) {
+        return;
+    }
+    // A section of blank lines only is dropped; one with comments stays.
+    for (const Line& line : sec.lines) {
+        if (!TrimBlanks(line.raw).isEmpty()) {
+            return;
+        }
+    }
+    const int removed = *s;
+    m_sections.removeAt(removed);
+    m_sectionIndex.clear();
+    for (int i = 0; i < m_sections.size(); ++i) {
+        if (m_sections[i].header.isNull()) {
+            continue;
+        }
+        const QString name = DecodeValue(SectionName(TrimBlanks(m_sections[i].header))).toLower();
+        if (!m_sectionIndex.contains(name)) {
+            m_sectionIndex.insert(name, i);
+        }
+    }
 }
 
 QByteArray IniFile::ToBytes() const {

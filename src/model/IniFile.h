@@ -49,6 +49,9 @@ class IniFile {
     // key (after the section's last entry) when missing. Line breaks in
     // `value` are stored as blanks: a value is one line.
     void SetValue(const QString& section, const QString& key, const QString& value);
+    // Removes every line of section/key; a section left without keys goes
+    // with its header.
+    void RemoveKey(const QString& section, const QString& key);
 
     // Replaces the file atomically (temporary file, then rename); on failure
     // the old file is left whole and `error` receives the reason.

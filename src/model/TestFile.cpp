@@ -1,5 +1,6 @@
 #include "TestFile.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
@@ -212,6 +213,7 @@ void TestDocument::TakeLoaded(const IniFile& ini, Operator& op) {
     // new one; only the end result counts.
     m_changes.Hold();
     SetOptions(ReadOptions(ini));
+    m_limits = ReadSafetyLimits(ini);
 
     const auto declared = LeadingNumber(ini.Value(kOptionSection, kTotalStepCountKey, "0"));
     const int declaredCount = declared ? RoundedInteger(*declared) : 0;
@@ -286,6 +288,10 @@ bool TestDocument::SaveTestFileAs(const QString& path, Operator& op, QString* er
         return ReportSaveFailure(op, path, reason, error);
     }
     WriteOptions(ini, m_options);
+    if (m_limits.HasLimit() || !m_limits.unreadable.isEmpty() ||
+        ini.SectionNames().contains(kSafetyLimitsSection.toLower())) {
+        WriteSafetyLimits(ini, m_limits);
+    }
     const int stepCount = m_table.StepCount();
     ini.SetValue(kOptionSection, kTotalStepCountKey, QString::number(stepCount));
 
@@ -328,6 +334,39 @@ bool TestDocument::SaveTestFileAs(const QString& path, Operator& op, QString* er
         op.ShowMessage(kSaveLoopError);
     }
     return true;
+}
+
+bool TestDocument::SaveSafetyLimits(const SafetyLimits& limits, Operator& op) {
+    IniFile ini;
+    QString reason;
+    if (!IniFile::LoadForUpdate(m_path, &ini, &reason)) {
+        return ReportSaveFailure(op, m_path, reason, nullptr);
+    }
+    WriteSafetyLimits(ini, limits);
+    if (!ini.Save(m_path, &reason)) {
+        return ReportSaveFailure(op, m_path, reason, nullptr);
+    }
+    m_limits = limits;
+    return true;
+}
+
+QString TestDocument::StepsSha256() const {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArray::number(m_totalStepCount));
+    for (int i = 0; i < m_totalStepCount; ++i) {
+        const StepRecord& record = m_records.Record(i);
+        const bool loadLevel = record[StepField::ActionMode] == Action::kLoadLevel;
+        for (int f = 0; f < kStepFieldCount; ++f) {
+            const auto field = static_cast<StepField>(f);
+            // Separators that no cell holds keep "1","23" apart from "12","3".
+            hash.addData(QByteArrayLiteral("\x1f"));
+            if (loadLevel || !IsLoadLevelOnly(field)) {
+                hash.addData(record[field].toUtf8());
+            }
+        }
+        hash.addData(QByteArrayLiteral("\x1e"));
+    }
+    return QString::fromLatin1(hash.result().toHex());
 }
 
 bool TestDocument::ReportSaveFailure(Operator& op, const QString& path, const QString& reason,

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "ChangeTracker.h"
+#include "SafetyLimits.h"
 #include "StepRecord.h"
 #include "StepTable.h"
 #include "TestOptions.h"
@@ -44,6 +45,18 @@ class TestDocument : public QObject {
     void SetOptions(const TestOptions& options);
 
     int TotalStepCount() const { return m_totalStepCount; }
+
+    // The test's [Safety Limits], as last loaded, saved or set.
+    const SafetyLimits& Limits() const { return m_limits; }
+    // Writes `limits` into the test file at once (nothing else in the file
+    // changes) and holds them. Returns false, with a message, when the file
+    // cannot be written; then nothing changes.
+    bool SaveSafetyLimits(const SafetyLimits& limits, Operator& op);
+
+    // SHA-256 (hex) of the steps as a run reads them: the step count and, for
+    // each step, its fields (Frequency, CF and PF on load levels only). Two
+    // tables that run alike have the same digest.
+    QString StepsSha256() const;
 
     QString Path() const { return m_path; }
     void SetPath(const QString& path);
@@ -91,6 +104,7 @@ class TestDocument : public QObject {
     StepTable m_table;
     StepRecordArray m_records;
     TestOptions m_options;
+    SafetyLimits m_limits;
     int m_totalStepCount = 0;
     QString m_path;
     ChangeTracker m_changes{m_table};
