@@ -89,6 +89,9 @@ CheckReport CheckTest::Run() const {
     CheckLoadLeftOn(found);
     const DurationEstimate estimate(m_table, loops);
     found += estimate.Findings();
+    for (const QString& problem : m_limits.Problems()) {
+        found.push_back({0, CheckFinding::Severity::Error, problem});
+    }
     report.estimatedSeconds = estimate.Seconds();
     std::stable_sort(found.begin(), found.end(), [](const CheckFinding& a, const CheckFinding& b) {
         return a.step != b.step ? a.step < b.step : a.IsError() && !b.IsError();

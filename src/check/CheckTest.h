@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "CheckFinding.h"
+#include "SafetyLimits.h"
 
 class StepReading;
 class StepTable;
@@ -35,6 +36,8 @@ class CheckTest {
     // The battery's present voltage, known while a load is connected: a
     // discharge whose stop voltage lies above it ends at its first point.
     void SetPresentVoltage(double volts) { m_presentVoltage = volts; }
+    // The test's safety limits: values that are no limit are errors.
+    void SetSafetyLimits(const SafetyLimits& limits) { m_limits = limits; }
 
     CheckReport Run() const;
     // Only the discharges whose stop voltage lies above `presentVoltage`.
@@ -53,4 +56,5 @@ class CheckTest {
 
     const StepTable& m_table;
     std::optional<double> m_presentVoltage;
+    SafetyLimits m_limits;
 };

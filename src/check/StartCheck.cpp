@@ -16,8 +16,16 @@ QString Counted(int count, const char* what) {
 }
 }  // namespace
 
-StartVerdict CheckBeforeStart(const StepTable& table, Operator& op) {
-    const CheckReport report = CheckTest(table).Run();
+namespace {
+CheckReport CheckWithLimits(const StepTable& table, const SafetyLimits& limits) {
+    CheckTest check(table);
+    check.SetSafetyLimits(limits);
+    return check.Run();
+}
+}  // namespace
+
+StartVerdict CheckBeforeStart(const StepTable& table, Operator& op, const SafetyLimits& limits) {
+    const CheckReport report = CheckWithLimits(table, limits);
     if (report.HasErrors()) {
         op.AskChoice(QStringLiteral("The test cannot start: the check found %1.")
                          .arg(Counted(report.ErrorCount(), "error")),
@@ -46,8 +54,8 @@ StartVerdict CheckStopVoltages(const StepTable& table, double presentVoltage, Op
         lines, op);
 }
 
-void ShowCheck(const StepTable& table, Operator& op) {
-    const CheckReport report = CheckTest(table).Run();
+void ShowCheck(const StepTable& table, Operator& op, const SafetyLimits& limits) {
+    const CheckReport report = CheckWithLimits(table, limits);
     const QString verdict = report.findings.isEmpty()
                                 ? QStringLiteral("Check: no errors, no warnings.")
                                 : QStringLiteral("Check: %1, %2.")

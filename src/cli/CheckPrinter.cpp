@@ -23,7 +23,9 @@ int CheckCommand(const TestDocument& test) {
     if (!Readable(test.Path())) {
         return kNotStarted;
     }
-    const CheckReport report = CheckTest(test.Table()).Run();
+    CheckTest check(test.Table());
+    check.SetSafetyLimits(test.Limits());
+    const CheckReport report = check.Run();
     for (const QString& line : report.Lines()) {
         std::printf("%s\n", line.toLocal8Bit().constData());
     }
