@@ -5,6 +5,8 @@
 
 namespace {
 constexpr int kMaxSerialLength = 100;
+// Enough of a log's end to hold its last whole line.
+constexpr qint64 kTailBytes = 64 * 1024;
 
 // Where an existing log of the same name goes, so that it is never destroyed.
 QString AsidePath(const QString& path) {
@@ -21,6 +23,7 @@ QString AsidePath(const QString& path) {
 
 bool DataLog::Open(const QString& path, const QString& header, QString* error) {
     Close();
+    m_movedAside.clear();
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath())) {
         *error = QStringLiteral("the folder %1 cannot be created").arg(info.absolutePath());
@@ -32,6 +35,7 @@ bool DataLog::Open(const QString& path, const QString& header, QString* error) {
             *error = QStringLiteral("the existing log cannot be moved to %1").arg(aside);
             return false;
         }
+        m_movedAside = aside;
     }
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -42,6 +46,47 @@ bool DataLog::Open(const QString& path, const QString& header, QString* error) {
         Close();
         return false;
     }
+    return true;
+}
+
+bool DataLog::OpenForAppend(const QString& path, qint64* nextNumber, QString* error) {
+    Close();
+    m_file.setFileName(path);
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("the file is missing");
+        return false;
+    }
+    if (!m_file.open(QIODevice::ReadWrite)) {
+        *error = m_file.errorString();
+        return false;
+    }
+    // The last lines are all that matter; a log of many days is not read whole.
+    const qint64 size = m_file.size();
+    const qint64 tailStart = qMax<qint64>(0, size - kTailBytes);
+    m_file.seek(tailStart);
+    const QByteArray tail = m_file.read(size - tailStart);
+    const qsizetype lastEnd = tail.lastIndexOf('\n');
+    if (lastEnd < 0) {
+        *error = QStringLiteral("it holds no whole line");
+        Close();
+        return false;
+    }
+    if (lastEnd + 1 < tail.size() && !m_file.resize(tailStart + lastEnd + 1)) {
+        *error = m_file.errorString();
+        Close();
+        return false;
+    }
+    const qsizetype lineStart = tail.lastIndexOf('\n', lastEnd - 1) + 1;
+    const QByteArray lastLine = tail.mid(lineStart, lastEnd - lineStart).trimmed();
+    bool numbered = false;
+    const qint64 number = lastLine.left(lastLine.indexOf(',')).toLongLong(&numbered);
+    if (!numbered && !lastLine.startsWith("No.,")) {
+        *error = QStringLiteral("its last line is no data log line");
+        Close();
+        return false;
+    }
+    *nextNumber = numbered ? number + 1 : 1;
+    m_file.seek(m_file.size());
     return true;
 }
 

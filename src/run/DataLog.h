@@ -14,8 +14,17 @@ class DataLog {
     // name aside to "<name>-<yyyyMMdd-hhmmss>.CSV" (its modification time),
     // creates the file and writes `header`. Returns false with a reason.
     bool Open(const QString& path, const QString& header, QString* error);
+    // Opens the existing log `path` of an interrupted run to go on with it:
+    // a last line cut short by the interruption is removed, and `nextNumber`
+    // gets the number that follows the last whole line's ("No." field; 1 when
+    // only the header is there). Returns false with a reason when the file is
+    // missing or is no data log.
+    bool OpenForAppend(const QString& path, qint64* nextNumber, QString* error);
     void Close();
     bool IsOpen() const { return m_file.isOpen(); }
+    // Where the last Open moved an earlier log of the same name; "" when
+    // there was none.
+    QString MovedAside() const { return m_movedAside; }
     QString Path() const { return m_file.fileName(); }
 
     // Appends one line and flushes it. Returns false with a reason when the
@@ -24,6 +33,7 @@ class DataLog {
 
   private:
     QFile m_file;
+    QString m_movedAside;
 };
 
 // The data log header: "No.,Step,Loop1,StepTime", each quantity title

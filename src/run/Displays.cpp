@@ -9,6 +9,8 @@ Displays::Displays(QObject* parent) : QObject(parent) {
     m_texts[Resistance] = QStringLiteral("0.0000");
     m_texts[AmpHours] = QStringLiteral("0.00000000");
     m_texts[KilowattHours] = QStringLiteral("0.00000000");
+    m_texts[TestAmpHours] = QStringLiteral("0.00000000");
+    m_texts[TestWattHours] = QStringLiteral("0.000000");
     m_texts[Activity] = QStringLiteral("/");
     m_texts[LoadCount] = QStringLiteral("0");
     m_texts[ChannelCaption] = QStringLiteral("Channel");

@@ -27,6 +27,8 @@ class Displays : public QObject {
         ChannelCaption,  // "Channel - 1", with "  Pause" and the like added
         LogFilePath,     // the data log of the running test
         StepProgress,    // "Step 3 DisCharge 12/60 s" for the status line
+        TestAmpHours,    // charge of the whole test, all steps (discharge counts up)
+        TestWattHours,   // energy of the whole test, all steps
         TextCount
     };
 

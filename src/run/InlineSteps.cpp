@@ -8,6 +8,7 @@
 #include "NumberText.h"
 #include "OutputProgrammer.h"
 #include "PointLog.h"
+#include "ReadingGuard.h"
 #include "RunChannel.h"
 #include "RunState.h"
 #include "TestFile.h"
@@ -30,8 +31,11 @@ bool InlineSteps::Halted() const {
 }
 
 bool InlineSteps::TakePoint() {
-    if (!m_ctx.state.NoSaveLog && !m_ctx.measurement.MeasurePoint()) {
-        return false;
+    if (!m_ctx.state.NoSaveLog) {
+        if (!m_ctx.measurement.MeasurePoint()) {
+            return false;
+        }
+        m_ctx.guard.CheckPoint(m_ctx.measurement.LastReading());
     }
     ProcessPendingEvents();
     if (Halted()) {
@@ -43,7 +47,8 @@ bool InlineSteps::TakePoint() {
             return false;
         }
     }
-    return true;
+    // A reading beyond a safety limit ends the step here; the walker reports it.
+    return !m_ctx.guard.Tripped();
 }
 
 bool InlineSteps::RunRamp(int stepIndex) {

@@ -17,7 +17,7 @@ class InlineSteps {
     enum class Result {
         Done,    // the step is over: go on with the next one
         Timed,   // a load level with a dwell: the step timer times it now
-        Halted,  // Stop, Pause or an error cut the step short
+        Halted,  // Stop, Pause, an error or a safety limit cut the step short
     };
 
     // Ramps and load levels.

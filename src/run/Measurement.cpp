@@ -30,6 +30,9 @@ Measurement::Measurement(RunChannel& channel, const StepTable& steps, PhaseGrid&
       m_clock(clock) {}
 
 bool Measurement::MeasurePoint() {
+    for (auto& column : m_fresh) {
+        column.fill(std::nullopt);
+    }
     ShowLoopCounts();
     QueryPhases(Cmd::kPhaseVoltages, kVoltageColumn);
     QueryPhases(Cmd::kPhaseCurrents, kCurrentColumn);
@@ -66,9 +69,11 @@ void Measurement::QueryPhases(const QString& query, int column) {
         // ends its reply with a total.
         for (int phase = 1; phase <= 3 && phase < n; ++phase) {
             m_phases.SetCell(phase, column, fields[phase - 1]);
+            NoteFresh(column, phase, fields[phase - 1]);
         }
     } else if (n == 1) {
         m_phases.SetCell(1, column, fields[0]);
+        NoteFresh(column, 1, fields[0]);
         for (int phase = 2; phase <= 3; ++phase) {
             m_phases.SetCell(phase, column, kErr);
             m_phases.SetGrey(phase, column);
@@ -83,9 +88,52 @@ void Measurement::QueryPhases(const QString& query, int column) {
     }
 }
 
+void Measurement::NoteFresh(int column, int phase, const QString& text) {
+    double value = 0;
+    if (column >= kVoltageColumn && column <= kPowerColumn && StrictNumber(text, &value)) {
+        m_fresh[static_cast<size_t>(column - 1)][static_cast<size_t>(phase - 1)] = value;
+    }
+}
+
+Reading Measurement::LastReading() const {
+    Reading reading;
+    const auto& voltages = m_fresh[kVoltageColumn - 1];
+    for (int phase = 0; phase < 3; ++phase) {
+        if (voltages[static_cast<size_t>(phase)]) {
+            reading.voltages.push_back(
+                {QString(QChar('A' + phase)), *voltages[static_cast<size_t>(phase)]});
+        }
+    }
+    const auto total = [](const std::array<std::optional<double>, 3>& phases) {
+        std::optional<double> sum;
+        for (const auto& value : phases) {
+            if (value) {
+                sum = sum.value_or(0.0) + *value;
+            }
+        }
+        return sum;
+    };
+    reading.current = total(m_fresh[kCurrentColumn - 1]);
+    reading.power = total(m_fresh[kPowerColumn - 1]);
+    return reading;
+}
+
 void Measurement::ClearIntegrals() {
     m_displays.Set(Displays::AmpHours, QStringLiteral("0.00000000"));
     m_displays.Set(Displays::KilowattHours, QStringLiteral("0.00000000"));
+    m_state.LastPointCounter = m_clock.ReadCounter();
+}
+
+void Measurement::ClearTestTotals() {
+    ClearIntegrals();
+    RestoreIntegrals(0, 0, 0, 0);
+}
+
+void Measurement::RestoreIntegrals(double stepAh, double stepKwh, double testAh, double testWh) {
+    m_displays.Set(Displays::AmpHours, Fixed(stepAh, 8));
+    m_displays.Set(Displays::KilowattHours, Fixed(stepKwh, 8));
+    m_displays.Set(Displays::TestAmpHours, Fixed(testAh, 8));
+    m_displays.Set(Displays::TestWattHours, Fixed(testWh, 6));
     m_state.LastPointCounter = m_clock.ReadCounter();
 }
 
@@ -126,13 +174,15 @@ void Measurement::UpdateSummary() {
     const qint64 now = m_clock.ReadCounter();
     const double hours = m_clock.ElapsedMs(m_state.LastPointCounter) / 3600000.0;
     m_state.LastPointCounter = now;
+    const auto add = [this](Displays::Text id, double amount, int decimals) {
+        m_displays.Set(id, Fixed(m_displays.Value(id) + amount, decimals));
+    };
     if (anyCurrent) {
-        m_displays.Set(Displays::AmpHours,
-                       Fixed(m_displays.Value(Displays::AmpHours) + current * hours, 8));
+        add(Displays::AmpHours, current * hours, 8);
+        add(Displays::TestAmpHours, current * hours, 8);
     }
     if (anyPower) {
-        m_displays.Set(
-            Displays::KilowattHours,
-            Fixed(m_displays.Value(Displays::KilowattHours) + power * hours / 1000.0, 8));
+        add(Displays::KilowattHours, power * hours / 1000.0, 8);
+        add(Displays::TestWattHours, power * hours, 6);
     }
 }

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <array>
+#include <optional>
+
+#include "ReadingGuard.h"
 
 class Clock;
 class Displays;
@@ -23,11 +27,21 @@ class Measurement {
     // Fills grid column `column` (1 voltage, 2 current, 3 power) from `query`.
     void QueryPhases(const QString& query, int column);
 
+    // What the last point read: the fields the load sent this time, as
+    // numbers (a phase missing from a reply, or no number, is left out).
+    Reading LastReading() const;
+
     // Ah and kWh start again from zero at this moment.
     void ClearIntegrals();
+    // A new run: the test's Ah and Wh start from zero too.
+    void ClearTestTotals();
+    // A run picked up again: the step's and the test's integrals go on from
+    // these values, counting from this moment.
+    void RestoreIntegrals(double stepAh, double stepKwh, double testAh, double testWh);
 
   private:
     void ShowLoopCounts();
+    void NoteFresh(int column, int phase, const QString& text);
     void UpdateSummary();
 
     RunChannel& m_channel;
@@ -36,4 +50,6 @@ class Measurement {
     Displays& m_displays;
     RunState& m_state;
     const Clock& m_clock;
+    // Values of this point by column (voltage, current, power) and phase.
+    std::array<std::array<std::optional<double>, 3>, 3> m_fresh;
 };

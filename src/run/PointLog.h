@@ -40,6 +40,8 @@ class PointLog : public QObject {
     DataLog& File() { return m_file; }
     void SetSaveLogFlag(int flag) { m_saveLogFlag = flag; }
     void RestartNumbering() { m_lineNumber = 1; }
+    // A log that goes on: the next line gets `number`.
+    void ContinueNumbering(qint64 number) { m_lineNumber = number; }
 
     // Records the point the phase grid shows now. Returns the reason when the
     // data log could not be written.

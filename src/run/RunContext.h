@@ -8,6 +8,7 @@ class Operator;
 class OutputProgrammer;
 class PhaseGrid;
 class PointLog;
+class ReadingGuard;
 class RunChannel;
 class TestDocument;
 struct ProgramSettings;
@@ -28,4 +29,5 @@ struct RunContext {
     Measurement& measurement;
     OutputProgrammer& outputs;
     PointLog& points;
+    ReadingGuard& guard;
 };

@@ -16,6 +16,8 @@
 #include "PhaseGrid.h"
 #include "PointLog.h"
 #include "ProgramSettings.h"
+#include "ReadingGuard.h"
+#include "ResumePlan.h"
 #include "RunChannel.h"
 #include "RunState.h"
 #include "Spinner.h"
@@ -39,6 +41,7 @@ RunControl::RunControl(RunContext& context, QObject* parent)
     QObject::connect(&m_walker, &StepWalker::stepEnded, this, &RunControl::stepEnded);
     QObject::connect(&m_walker, &StepWalker::listEnded, this, &RunControl::FinishRun);
     QObject::connect(&m_walker, &StepWalker::failed, this, &RunControl::StopWithError);
+    QObject::connect(&m_walker, &StepWalker::limitReached, this, &RunControl::OnLimitReached);
     QObject::connect(&m_ctx.points, &PointLog::pointLogged, this, &RunControl::pointLogged);
     m_ctx.channel.SetLinkLostHandler([this] {
         // The operator has been told; end the run as Stop does.
@@ -146,7 +149,8 @@ bool RunControl::CheckBeforeStart() {
         return false;  // a second Start while the first one's findings are shown
     }
     m_checking = true;
-    const StartVerdict verdict = ::CheckBeforeStart(m_ctx.test.Table(), m_ctx.op);
+    const StartVerdict verdict =
+        ::CheckBeforeStart(m_ctx.test.Table(), m_ctx.op, m_ctx.test.Limits());
     m_checking = false;
     if (verdict == StartVerdict::Go) {
         return true;
@@ -214,34 +218,102 @@ void RunControl::StartRun() {
         return;
     }
 
-    m_ctx.displays.SetChannelBackground(Displays::FrameBackground::Running);
-    SetEditing(false);
-    m_ctx.measurement.ClearIntegrals();
+    m_ctx.measurement.ClearTestTotals();
     m_ctx.points.RestartNumbering();
-    s.Running = true;
-    s.LinkLostReported = false;
-    m_walker.Reset();
-    emit runStarted();
-
-    const int loads = m_ctx.connection.AllConnect();
-    m_ctx.displays.Set(Displays::LoadCount, QString::number(loads));
-    if (s.StopRequested) {
-        return;  // stopped while connecting
-    }
-    if (loads == 0) {
-        AppendCaption(kLoadError);
-        m_ctx.displays.SetChannelCaptionRed(true);
-        m_ctx.op.ShowMessage(QStringLiteral("Electronic Load Connect Error, Please check it."));
-        StopRun(RunOutcome::NoLoad);
-        return;
-    }
-    if (!CheckPresentVoltage() || s.StopRequested) {
+    EnterRunning();
+    if (!ConnectLoad() || !CheckPresentVoltage() || s.StopRequested) {
         return;
     }
     s.RunStartStamp = m_ctx.clock.Now();
     // Charge counts from here, not from before the connection pass.
     s.LastPointCounter = m_ctx.clock.ReadCounter();
     m_walker.Begin();
+}
+
+void RunControl::EnterRunning() {
+    RunState& s = m_ctx.state;
+    m_ctx.displays.SetChannelBackground(Displays::FrameBackground::Running);
+    SetEditing(false);
+    s.Running = true;
+    s.LinkLostReported = false;
+    m_ctx.guard.Clear();
+    m_walker.Reset();
+    m_endMessage.clear();
+    emit runStarted();
+}
+
+bool RunControl::ConnectLoad() {
+    const int loads = m_ctx.connection.AllConnect();
+    m_ctx.displays.Set(Displays::LoadCount, QString::number(loads));
+    if (m_ctx.state.StopRequested) {
+        return false;  // stopped while connecting
+    }
+    if (loads == 0) {
+        AppendCaption(kLoadError);
+        m_ctx.displays.SetChannelCaptionRed(true);
+        m_ctx.op.ShowMessage(QStringLiteral("Electronic Load Connect Error, Please check it."));
+        StopRun(RunOutcome::NoLoad);
+        return false;
+    }
+    return true;
+}
+
+void RunControl::StartResumed(const ResumePlan& plan) {
+    RunState& s = m_ctx.state;
+    if (s.Running || m_stopping || s.WorkDepth > 0) {
+        return;
+    }
+    ++s.WorkDepth;
+    RunResumed(plan);
+    --s.WorkDepth;
+}
+
+void RunControl::RunResumed(const ResumePlan& plan) {
+    RunState& s = m_ctx.state;
+    s.StopRequested = false;
+    s.PauseRequested = false;
+    m_ctx.displays.Set(Displays::Activity, SpinnerAt(m_ctx.clock.TimeOfDay()));
+    m_ctx.displays.Set(Displays::ChannelCaption, ChannelCaption());
+    m_ctx.displays.SetChannelCaptionRed(false);
+    s.NoSaveLog = m_ctx.displays.Get(Displays::SerialNumber) == kNoSaveLog;
+    // The run goes on with the log it began with, whatever the settings say now.
+    m_ctx.points.SetSaveLogFlag(plan.logPath.isEmpty() ? 0 : 1);
+    if (!plan.logPath.isEmpty()) {
+        qint64 next = 1;
+        QString error;
+        if (!m_ctx.points.File().OpenForAppend(plan.logPath, &next, &error)) {
+            m_ctx.op.ShowMessage(
+                QStringLiteral("Cannot go on with the data log %1: %2").arg(plan.logPath, error));
+            emit runEnded(RunOutcome::NotStarted);
+            return;
+        }
+        m_ctx.points.ContinueNumbering(next);
+        m_ctx.displays.Set(Displays::LogFilePath, plan.logPath);
+    }
+    m_ctx.measurement.RestoreIntegrals(plan.stepAh, plan.stepKwh, plan.testAh, plan.testWh);
+    EnterRunning();
+    if (!ConnectLoad()) {
+        return;
+    }
+    // The test time goes on from where it was: the downtime is left out.
+    s.RunStartStamp = m_ctx.clock.Now().addMSecs(-static_cast<qint64>(plan.totalElapsed * 1000.0));
+    s.LastPointCounter = m_ctx.clock.ReadCounter();
+    m_walker.ResumeAt(plan);
+}
+
+void RunControl::OnLimitReached(const LimitTrip& trip) {
+    RunState& s = m_ctx.state;
+    if (!s.Running || s.StopRequested) {
+        return;  // the run ended in the meantime; the load is off
+    }
+    if (!trip.pause) {
+        StopRun(RunOutcome::Error, trip.message);
+        return;
+    }
+    Pause();
+    // Resume puts the input back as it was before the guard released it.
+    s.InputOnAtPause = trip.inputWasOn;
+    m_ctx.op.ShowMessage(trip.message);
 }
 
 void RunControl::Stop() {
@@ -277,6 +349,9 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     m_stopping = false;
     // Listeners hear of the end before the message, which may wait for a
     // person while the lab's telemetry and the status line should move on.
+    if (wasRunning) {
+        m_endMessage = message;
+    }
     if (wasRunning) {
         emit runEnded(outcome);
     }

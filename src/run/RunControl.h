@@ -9,6 +9,7 @@
 #include "StepWalker.h"
 
 struct MeasuredPoint;
+struct ResumePlan;
 
 // How a run ended, for the headless runner's exit code and for tests.
 enum class RunOutcome {
@@ -32,6 +33,10 @@ class RunControl : public QObject {
     RunControl(RunContext& context, QObject* parent = nullptr);
 
     void Start();
+    // Starts a run that was interrupted again where `plan` says (the check
+    // and the save are not repeated: the steps are those the run began
+    // with). Nothing happens while a run goes or a Stop settles.
+    void StartResumed(const ResumePlan& plan);
     void Stop();
     void Pause();
     // The window is closing: no new work, load off, socket closed.
@@ -44,6 +49,10 @@ class RunControl : public QObject {
     // Saves the table through the save dialog; false when cancelled or failed.
     // Set by the station, which owns the file commands.
     void SetSaveAs(std::function<bool()> save) { m_saveAs = std::move(save); }
+
+    // What the operator was told when the last run ended ("Test Finished",
+    // "Test stopped at step 3: ...", a safety limit); "" for a plain Stop.
+    QString EndMessage() const { return m_endMessage; }
 
   signals:
     void runStarted();
@@ -64,6 +73,11 @@ class RunControl : public QObject {
     // Starts or resumes once no interrupted work is left on the stack.
     void StartWhenIdle(bool resume);
     void StartRun();
+    // The run goes from editing to running: controls, integrals, signal.
+    void EnterRunning();
+    // The connection pass of a run; false when the run ended (no load, Stop).
+    bool ConnectLoad();
+    void RunResumed(const ResumePlan& plan);
     bool OpenDataLog();
     bool TableNeedsSave() const;
     void Resume();
@@ -72,6 +86,8 @@ class RunControl : public QObject {
     // Ends the run because of an error: the load is released, the log closed,
     // and the operator told "Test stopped at step N: <reason>".
     void StopWithError(const QString& reason);
+    // A reading crossed a safety limit (the load is off): stop or pause.
+    void OnLimitReached(const LimitTrip& trip);
     // "LOAD OFF" to the load: the input goes off whatever the run was doing.
     void ReleaseLoad();
     QString ChannelCaption() const;
@@ -84,4 +100,5 @@ class RunControl : public QObject {
     std::function<bool()> m_saveAs;
     bool m_stopping = false;
     bool m_checking = false;
+    QString m_endMessage;
 };

@@ -23,6 +23,7 @@ struct RunState {
 
     // Beyond the classic run state: what resuming, integrating and reporting need.
     bool Running = false;         // between a successful Start and Stop
+    bool StepTimed = false;       // the step timer times the current step
     double PausedAt = 0;          // time of day Pause was pressed
     bool InputOnAtPause = false;  // the load's input was on when Pause released it
     qint64 LastPointCounter = 0;  // counter reading of the previous measurement point

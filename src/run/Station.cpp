@@ -9,6 +9,7 @@
 #include "Operator.h"
 #include "OutputProgrammer.h"
 #include "PointLog.h"
+#include "ReadingGuard.h"
 #include "RunChannel.h"
 #include "Spinner.h"
 #include "StartCheck.h"
@@ -33,9 +34,10 @@ Station::Station(Operator& op, const Clock& clock, const QString& programFolder,
         *m_channel, m_test.Records(), clock, [this] { return m_connection->LoadCount(); },
         [this] { return m_state.Halted(); });
     m_points = std::make_unique<PointLog>(m_test, m_phases, m_state, clock);
+    m_guard = std::make_unique<ReadingGuard>(m_state, clock, *m_channel);
     m_context.reset(new RunContext{clock, m_operator, m_settings, m_test, *m_connection, m_displays,
                                    m_phases, m_state, *m_channel, *m_measurement, *m_outputs,
-                                   *m_points});
+                                   *m_points, *m_guard});
     m_control = std::make_unique<RunControl>(*m_context);
     m_control->SetSaveAs([this] { return SaveTestFileAs(); });
     m_connection->SetActivityHook(
@@ -124,8 +126,14 @@ QString Station::DialogPreset() const {
 
 void Station::OpenTestFile() {
     const QString path = m_operator.AskOpenFile(kTestFileFilter, DialogPreset());
-    if (path.isEmpty() || !m_test.OpenTestFile(path, m_operator)) {
-        return;
+    if (!path.isEmpty()) {
+        OpenTestFile(path);
+    }
+}
+
+bool Station::OpenTestFile(const QString& path) {
+    if (!m_test.OpenTestFile(path, m_operator)) {
+        return false;
     }
     m_phases.LayOut();
     QString error;
@@ -134,6 +142,8 @@ void Station::OpenTestFile() {
                                    .arg(m_settings.settingsPath, error));
     }
     m_connection->LoadConnectionSettings(m_settings.settingsPath, path);
+    emit testFileOpened(path);
+    return true;
 }
 
 bool Station::SaveTestFileAs() {
@@ -174,11 +184,23 @@ void Station::AcceptConnectionSettings() {
 }
 
 void Station::ShowCheck() {
-    ::ShowCheck(m_test.Table(), m_operator);
+    ::ShowCheck(m_test.Table(), m_operator, m_test.Limits());
 }
 
 void Station::Shutdown() {
     m_control->Shutdown();
+}
+
+bool Station::SetSafetyLimits(const SafetyLimits& limits) {
+    return m_test.SaveSafetyLimits(limits, m_operator);
+}
+
+QString Station::LogMovedAside() const {
+    return m_points->File().MovedAside();
+}
+
+bool Station::LoadInputOn() const {
+    return m_channel->InputOn();
 }
 
 void Station::UseLanLoad(const QString& host, quint16 port) {

@@ -19,6 +19,7 @@ class Measurement;
 class Operator;
 class OutputProgrammer;
 class PointLog;
+class ReadingGuard;
 class RunChannel;
 
 // The whole engine behind the window and the headless runner: settings, the
@@ -47,6 +48,9 @@ class Station : public QObject {
     // Asks for a test file and loads it with its connection settings. A file
     // that is no test file is refused and nothing changes.
     void OpenTestFile();
+    // Loads `path` with its connection settings and remembers it, as the
+    // dialog's answer would be; false (and nothing changed) when refused.
+    bool OpenTestFile(const QString& path);
     // Asks where to save the test and saves it there (below). Returns false
     // when the dialog was cancelled or the file not written.
     bool SaveTestFileAs();
@@ -59,6 +63,9 @@ class Station : public QObject {
     void AcceptConnectionSettings();
     // The window closes: the run stops at once and the load is released.
     void Shutdown();
+    // Writes the safety limits into the test file; false (told) when it
+    // cannot be written.
+    bool SetSafetyLimits(const SafetyLimits& limits);
 
     // Points channel 1 at a load on `host`:`port` over LAN for this session
     // only (the simulated load, for instance); no file is written.
@@ -71,12 +78,22 @@ class Station : public QObject {
     PhaseGrid& Phases() { return m_phases; }
     const RunState& State() const { return m_state; }
     RunControl& Control() { return *m_control; }
+    // Every reading of a run passes its check (the safety limits).
+    ReadingGuard& Guard() { return *m_guard; }
+    // The last input command sent to the load was "LOAD ON".
+    bool LoadInputOn() const;
+    // Where the start of the running test moved an earlier data log of the
+    // same serial number; "" when there was none.
+    QString LogMovedAside() const;
+    const Clock& RunClock() const { return m_clock; }
     bool StartedUp() const { return m_startedUp; }
 
   signals:
     void startedUp();
     // A message to the operator, told before it is shown.
     void operatorMessage(const QString& text, const QString& title);
+    // Another test file was opened (its connection settings with it).
+    void testFileOpened(const QString& path);
 
   private:
     // The clock timer: the start-up work at its first tick, then the time.
@@ -100,6 +117,7 @@ class Station : public QObject {
     std::unique_ptr<Measurement> m_measurement;
     std::unique_ptr<OutputProgrammer> m_outputs;
     std::unique_ptr<PointLog> m_points;
+    std::unique_ptr<ReadingGuard> m_guard;
     std::unique_ptr<RunContext> m_context;
     std::unique_ptr<RunControl> m_control;
 };

@@ -12,6 +12,8 @@
 #include "OutputProgrammer.h"
 #include "PointLog.h"
 #include "PulseReply.h"
+#include "ReadingGuard.h"
+#include "ResumePlan.h"
 #include "RunChannel.h"
 #include "RunState.h"
 #include "Spinner.h"
@@ -64,6 +66,41 @@ void StepWalker::Resume() {
     }
 }
 
+void StepWalker::ResumeAt(const ResumePlan& plan) {
+    RunState& s = m_ctx.state;
+    StepTable& table = m_ctx.test.Table();
+    s.ForRow = plan.forRow;
+    s.ForLoopCount = plan.forLoopCount;
+    s.For2Row = plan.for2Row;
+    s.For2LoopCount = plan.for2LoopCount;
+    if (plan.forRow > 0) {
+        table.SetCell(plan.forRow, StepColumn::LoopTimes, plan.forCell);
+    }
+    if (plan.for2Row > 0) {
+        table.SetCell(plan.for2Row, StepColumn::LoopTimes, plan.for2Cell);
+    }
+    s.CurrentStep = plan.step;
+    if (s.PauseRequested) {
+        m_resumeAt = ResumePoint::StepEntry;  // paused while connecting
+        return;
+    }
+    if (!plan.timed || ActionOf(s.CurrentStep) == Action::kPlusLoad) {
+        Walk(Origin::Start, Move::Enter, StopReason::None);
+        return;
+    }
+    s.StepStartStamp = m_ctx.clock.Now();
+    s.StepDwell =
+        KeepFourDecimals(NumericValue(table.Cell(s.CurrentStep + 1, StepColumn::DwellTime)));
+    Highlight(s.CurrentStep);
+    // The time the program was down does not count: the dwell goes on from
+    // the elapsed time of the last point, the next point one interval on.
+    s.TickTime = m_ctx.clock.TimeOfDay();
+    s.StepStartTime = KeepFourDecimals(s.TickTime - plan.stepElapsed);
+    s.MeasureRefTime = KeepFourDecimals(s.TickTime);
+    s.InputOnAtPause = plan.inputOn;
+    ResumeTimedStep();
+}
+
 void StepWalker::Reset() {
     StopTicks();
     ClearHighlight();
@@ -107,11 +144,15 @@ bool StepWalker::Tick() {
     if (!m_ctx.measurement.MeasurePoint()) {
         return true;  // Stop or Pause arrived during the point
     }
+    m_ctx.guard.CheckPoint(m_ctx.measurement.LastReading());
     if (const auto failure = m_ctx.points.LogPoint()) {
         Fail(*failure);
         return false;
     }
     s.MeasureRefTime += measT;
+    if (ReportTrip()) {
+        return true;
+    }
     const StopReason reason = EndChecks(m_ctx.test.Records().Record(step), m_ctx.displays);
     if (s.CurrentStep >= m_ctx.test.TotalStepCount()) {
         return true;
@@ -203,7 +244,10 @@ void StepWalker::Walk(Origin origin, Move move, StopReason reason) {
             }
             const InlineSteps::Result result = m_inline.RunEnteredStep(s.CurrentStep);
             if (result == InlineSteps::Result::Halted) {
-                m_resumeAt = s.PauseRequested ? ResumePoint::StepEntry : ResumePoint::TimedStep;
+                // A ramp or level cut short starts again when resumed.
+                m_resumeAt = s.PauseRequested || m_ctx.guard.Tripped() ? ResumePoint::StepEntry
+                                                                       : ResumePoint::TimedStep;
+                ReportTrip();
                 return;
             }
             if (result == InlineSteps::Result::Timed) {
@@ -273,6 +317,13 @@ bool StepWalker::RunPulseStep(StopReason* reason) {
         Fail(*failure);
         return false;
     }
+    if (m_ctx.guard.Tripped()) {
+        // The pulse test is over; a resumed run goes on after it.
+        m_resumeAt = ResumePoint::Advance;
+        m_pendingReason = *reason;
+        ReportTrip();
+        return false;
+    }
     if (!KeepsPulseLoad(ActionOf(s.CurrentStep + 1))) {
         m_ctx.channel.LoadOffFirstChannel();
     }
@@ -296,6 +347,7 @@ StopReason StepWalker::AwaitPulseResult(int stepIndex) {
     m_ctx.displays.Set(Displays::Voltage, result.voltage);
     m_ctx.displays.Set(Displays::Current, result.current);
     m_ctx.displays.Set(Displays::Power, result.power);
+    m_ctx.guard.CheckPulse(result);
     // A failed pulse test jumps to the step's go-to target.
     return result.code == PulseReply::kFailed ? StopReason::StopValue : StopReason::StepOver;
 }
@@ -324,10 +376,11 @@ bool StepWalker::ProgramOutputs() {
 }
 
 void StepWalker::Arm(Origin origin) {
-    const RunState& s = m_ctx.state;
+    RunState& s = m_ctx.state;
     if (s.Halted()) {
         return;  // a Stop or Pause arrived while the step was being set up
     }
+    s.StepTimed = true;
     if (origin == Origin::Start) {
         m_stepTimer.start(kFallbackIntervalMs);
         return;
@@ -351,6 +404,7 @@ void StepWalker::RestartStepClock() {
 }
 
 void StepWalker::Highlight(int stepIndex) {
+    m_ctx.state.StepTimed = false;
     StepTable& table = m_ctx.test.Table();
     const int row = stepIndex + 1;
     if (m_highlightedRow != 0 && m_highlightedRow != row) {
@@ -367,6 +421,16 @@ void StepWalker::ClearHighlight() {
         m_ctx.test.Table().SetHighlighted(m_highlightedRow, false);
         m_highlightedRow = 0;
     }
+}
+
+bool StepWalker::ReportTrip() {
+    const auto trip = m_ctx.guard.TakeTrip();
+    if (!trip) {
+        return false;
+    }
+    m_stepTimer.stop();
+    emit limitReached(*trip);
+    return true;
 }
 
 void StepWalker::Fail(const QString& reason) {

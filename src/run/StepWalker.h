@@ -6,8 +6,11 @@
 
 #include "EndChecks.h"
 #include "InlineSteps.h"
+#include "ReadingGuard.h"
 #include "RunContext.h"
 #include "StepJumps.h"
+
+struct ResumePlan;
 
 // Walks a run through its steps. Start and every tick of the step timer use
 // the one walk: from the current step through loop steps, go-to targets,
@@ -33,6 +36,10 @@ class StepWalker : public QObject {
     // starts again, an interrupted advance goes on, a timed step is
     // programmed anew with the input as it was.
     void Resume();
+    // Picks up a run that was interrupted: the loops as they were counted
+    // down, then the step, programmed again with its dwell going on from
+    // where it was (or entered anew when it was not being timed).
+    void ResumeAt(const ResumePlan& plan);
     // No further tick: Stop or Pause.
     void StopTicks() { m_stepTimer.stop(); }
     // The run is over: no tick, no highlight, nothing to resume.
@@ -48,6 +55,9 @@ class StepWalker : public QObject {
     // The walk cannot go on: a log line that cannot be written, a step that
     // cannot be programmed.
     void failed(const QString& reason);
+    // A reading crossed a safety limit: the load is off and the point logged;
+    // the run is to stop or pause.
+    void limitReached(const LimitTrip& trip);
 
   private:
     // What began a walk. A walk begun by Start (or by resuming a step paused
@@ -90,6 +100,8 @@ class StepWalker : public QObject {
     void Highlight(int stepIndex);
     void ClearHighlight();
     void Fail(const QString& reason);
+    // Reports a trip of the reading guard, if one waits; true when it did.
+    bool ReportTrip();
     QString ActionOf(int stepIndex) const;
 
     RunContext& m_ctx;
