@@ -19,6 +19,15 @@ ProgramSpec RunnerCommandLine::Spec() {
          "Check the test without running it: print every error and warning the check finds, "
          "then the estimated duration. Contacts no load; with --test and without --home no "
          "program folder is needed. Without --check the same check runs before every run."},
+        {{"resume"},
+         "",
+         "Go on with the test that was interrupted (a crash, a power cut) in the program "
+         "folder: its test file, serial number and data log, from the step it was in. With "
+         "--sn, the interrupted test of that serial number."},
+        {{"discard"},
+         "",
+         "Drop the interrupted test of the program folder (its run journal is kept as "
+         "TestLog/<serial>.run.discarded), then run as without it."},
         {{"sim"},
          "PORT",
          "Run against a simulated load started in this process on 127.0.0.1 (on PORT when "
@@ -35,10 +44,11 @@ ProgramSpec RunnerCommandLine::Spec() {
         {kFinished, "the test ran to its end (with --check: the check found no error)"},
         {kNotStarted,
          "the test did not start (no test file, no steps, a log that cannot be "
-         "written, or the simulated load could not start; with --check: the test file is "
+         "written, the simulated load could not start, an interrupted test waits for "
+         "--resume or --discard, or it cannot be resumed; with --check: the test file is "
          "missing or cannot be read)"},
         {kNoLoad, "no load answered"},
-        {kRunError, "the run was stopped by an error"},
+        {kRunError, "the run was stopped by an error or a safety limit"},
         {kCheckFailed,
          "the check before the run found an error, and nothing was sent to the load (with "
          "--check: the check found an error)"},
@@ -83,6 +93,19 @@ RunnerCommandLine RunnerCommandLine::Parse(const QStringList& arguments, const Q
     line.check = parser.IsSet("check");
     if (parser.IsSet("publish")) {
         line.publishUrl = parser.Value("publish");
+    }
+    line.resume = parser.IsSet("resume");
+    line.discard = parser.IsSet("discard");
+    if (line.outcome == CommandLine::Outcome::Run) {
+        if (line.resume && line.discard) {
+            parser.Refuse("--resume and --discard contradict each other; give one.");
+        } else if (line.resume && (line.check || !line.testFile.isEmpty())) {
+            parser.Refuse(
+                "--resume goes on with the interrupted test's own file; give no "
+                "--test or --check.");
+        }
+        line.outcome = parser.Result();
+        line.exitCode = parser.ExitCode();
     }
     return line;
 }

@@ -25,8 +25,10 @@ struct RunnerCommandLine {
     bool sim = false;
     quint16 simPort = 0;  // 0: any free port
     QString simJournal;
-    bool check = false;  // check the test and print the findings, run nothing
-    QString publishUrl;  // null when --publish was not given
+    bool check = false;    // check the test and print the findings, run nothing
+    QString publishUrl;    // null when --publish was not given
+    bool resume = false;   // go on with the interrupted test of the program folder
+    bool discard = false;  // drop the interrupted test, then run as usual
 
     CommandLine::Outcome outcome = CommandLine::Outcome::Run;
     int exitCode = 0;  // for an outcome other than Run

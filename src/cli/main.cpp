@@ -2,8 +2,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "CheckPrinter.h"
 #include "Clock.h"
@@ -18,6 +20,7 @@
 #include "Station.h"
 #include "StationTelemetry.h"
 #include "TerminalOperator.h"
+#include "UnattendedRuns.h"
 
 namespace {
 int ExitCodeOf(RunOutcome outcome) {
@@ -53,6 +56,49 @@ void StopTelemetry(StationTelemetry* telemetry) {
                      static_cast<long long>(lost));
     }
 }
+
+// An interrupted test in the program folder is resumed (--resume), dropped
+// (--discard) or, without either, stops the runner: a new run would bury it.
+// Returns an exit code when the runner ends here.
+std::optional<int> HandleInterrupted(const RunnerCommandLine& line, UnattendedRuns& unattended,
+                                     TerminalOperator& op, const QString& folder) {
+    const QVector<InterruptedRun> runs = unattended.FindInterrupted();
+    const QString serial = line.serialNumber.value_or(QString());
+    const auto chosen = std::find_if(runs.cbegin(), runs.cend(), [&](const InterruptedRun& run) {
+        return serial.isEmpty() || run.SerialNumber() == serial;
+    });
+    if (line.resume) {
+        if (chosen == runs.cend()) {
+            op.ShowMessage(serial.isEmpty()
+                               ? QStringLiteral("No interrupted test to resume in %1.").arg(folder)
+                               : QStringLiteral("No interrupted test of %1 to resume in %2.")
+                                     .arg(serial, folder));
+            return kNotStarted;
+        }
+        std::printf("resuming: %s\n", chosen->Description().toLocal8Bit().constData());
+        if (!unattended.PrepareResume(*chosen)) {
+            return kNotStarted;
+        }
+        return std::nullopt;
+    }
+    if (line.discard && chosen != runs.cend()) {
+        const QString kept = unattended.Discard(*chosen);
+        if (kept.isEmpty()) {
+            return kNotStarted;
+        }
+        std::printf("interrupted test of %s dropped; its journal is kept as %s\n",
+                    chosen->SerialNumber().toLocal8Bit().constData(),
+                    kept.toLocal8Bit().constData());
+        return std::nullopt;
+    }
+    if (!runs.isEmpty()) {
+        op.ShowMessage(QStringLiteral("An interrupted test of %1 exists; run with --resume to "
+                                      "continue it or --discard to drop it.")
+                           .arg(runs.first().SerialNumber()));
+        return kNotStarted;
+    }
+    return std::nullopt;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,8 +132,15 @@ int main(int argc, char** argv) {
     }
     TerminalOperator op;
     Station station(op, SystemClock::Instance(), folder.path);
+    UnattendedRuns unattended(station, op, QStringLiteral("zld-run"), ProgramVersion());
     station.StartUp();
 
+    if (!line.check) {
+        if (const auto code = HandleInterrupted(line, unattended, op, folder.path)) {
+            std::fflush(stdout);
+            return *code;
+        }
+    }
     if (!line.testFile.isEmpty()) {
         const QString path = QDir::toNativeSeparators(QFileInfo(line.testFile).absoluteFilePath());
         if (!station.Test().OpenTestFile(path, op)) {
@@ -102,7 +155,7 @@ int main(int argc, char** argv) {
     // the check are printed and the run goes on.
     op.SetFileAnswer(station.Test().Path());
     op.SetChoiceAnswer(QString::fromLatin1(kStartAnyway));
-    if (line.serialNumber) {
+    if (line.serialNumber && !line.resume) {
         station.Views().Set(Displays::SerialNumber, *line.serialNumber);
     }
 
@@ -151,7 +204,13 @@ int main(int argc, char** argv) {
     });
 
     // Start once the event loop runs, so that its waits can process events.
-    QTimer::singleShot(0, &station, [&] { station.Start(); });
+    QTimer::singleShot(0, &station, [&] {
+        if (line.resume) {
+            unattended.StartPreparedResume();
+        } else {
+            station.Start();
+        }
+    });
     const int code = app.exec();
     if (station.State().Running) {
         station.Shutdown();
