@@ -26,8 +26,9 @@ ProgramSpec RunnerCommandLine::Spec() {
          "--sn, the interrupted test of that serial number."},
         {{"discard"},
          "",
-         "Drop the interrupted test of the program folder (its run journal is kept as "
-         "TestLog/<serial>.run.discarded), then run as without it."},
+         "Drop the interrupted tests of the program folder (each run journal is kept as "
+         "TestLog/<serial>.run.discarded, the results say \"interrupted\"), then run as "
+         "usual."},
         {{"sim"},
          "PORT",
          "Run against a simulated load started in this process on 127.0.0.1 (on PORT when "

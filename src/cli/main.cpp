@@ -57,11 +57,12 @@ void StopTelemetry(StationTelemetry* telemetry) {
     }
 }
 
-// An interrupted test in the program folder is resumed (--resume), dropped
-// (--discard) or, without either, stops the runner: a new run would bury it.
+// An interrupted test in the program folder is resumed (--resume; with --sn,
+// that serial number's), dropped (--discard, every one) or, without either,
+// stops the runner: a new run would bury it.
 // Returns an exit code when the runner ends here.
 std::optional<int> HandleInterrupted(const RunnerCommandLine& line, UnattendedRuns& unattended,
-                                     TerminalOperator& op, const QString& folder) {
+                                     Operator& op, const QString& folder) {
     const QVector<InterruptedRun> runs = unattended.FindInterrupted();
     const QString serial = line.serialNumber.value_or(QString());
     const auto chosen = std::find_if(runs.cbegin(), runs.cend(), [&](const InterruptedRun& run) {
@@ -81,14 +82,16 @@ std::optional<int> HandleInterrupted(const RunnerCommandLine& line, UnattendedRu
         }
         return std::nullopt;
     }
-    if (line.discard && chosen != runs.cend()) {
-        const QString kept = unattended.Discard(*chosen);
-        if (kept.isEmpty()) {
-            return kNotStarted;
+    if (line.discard) {
+        for (const InterruptedRun& run : runs) {
+            const QString kept = unattended.Discard(run);
+            if (kept.isEmpty()) {
+                return kNotStarted;
+            }
+            std::printf("interrupted test of %s dropped; its journal is kept as %s\n",
+                        run.SerialNumber().toLocal8Bit().constData(),
+                        kept.toLocal8Bit().constData());
         }
-        std::printf("interrupted test of %s dropped; its journal is kept as %s\n",
-                    chosen->SerialNumber().toLocal8Bit().constData(),
-                    kept.toLocal8Bit().constData());
         return std::nullopt;
     }
     if (!runs.isEmpty()) {
@@ -132,11 +135,12 @@ int main(int argc, char** argv) {
     }
     TerminalOperator op;
     Station station(op, SystemClock::Instance(), folder.path);
-    UnattendedRuns unattended(station, op, QStringLiteral("zld-run"), ProgramVersion());
+    UnattendedRuns unattended(station, QStringLiteral("zld-run"), ProgramVersion());
     station.StartUp();
 
     if (!line.check) {
-        if (const auto code = HandleInterrupted(line, unattended, op, folder.path)) {
+        if (const auto code =
+                HandleInterrupted(line, unattended, station.OperatorSeam(), folder.path)) {
             std::fflush(stdout);
             return *code;
         }
@@ -177,6 +181,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<StationTelemetry> telemetry =
         StartStationTelemetry(station, op, line.publishUrl);
     if (telemetry) {
+        QObject::connect(&unattended, &UnattendedRuns::resultsFinished, telemetry.get(),
+                         &StationTelemetry::PublishResultsFile);
         std::printf("telemetry to %s, topic %s/\n",
                     telemetry->Settings().BrokerText().toLocal8Bit().constData(),
                     telemetry->Settings().topic.toLocal8Bit().constData());

@@ -78,6 +78,8 @@ class Station : public QObject {
     PhaseGrid& Phases() { return m_phases; }
     const RunState& State() const { return m_state; }
     RunControl& Control() { return *m_control; }
+    // The operator as the station speaks to them (what telemetry hears too).
+    Operator& OperatorSeam() { return m_operator; }
     // Every reading of a run passes its check (the safety limits).
     ReadingGuard& Guard() { return *m_guard; }
     // The last input command sent to the load was "LOAD ON".

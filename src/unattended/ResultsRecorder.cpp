@@ -355,16 +355,22 @@ void ResultsRecorder::OnRunEnded(RunOutcome outcome) {
     m_document.insert("outcome", OutcomeText(outcome));
     m_document.insert("message", message);
     m_document.insert("end", TimeText(Now()));
-    Write();
+    if (Write()) {
+        emit finished(m_path);
+    }
 }
 
-void ResultsRecorder::Write() {
+bool ResultsRecorder::Write() {
     m_document.insert("steps", m_steps);
     QString error;
-    if (!DurableFile::WriteJson(m_path, m_document, &error) && !m_reported && m_report) {
+    if (DurableFile::WriteJson(m_path, m_document, &error)) {
+        return true;
+    }
+    if (!m_reported && m_report) {
         m_reported = true;
         m_report(QStringLiteral("Cannot write the results file %1: %2").arg(m_path, error));
     }
+    return false;
 }
 
 bool ResultsRecorder::MarkInterrupted(const QString& path, QString* error) {

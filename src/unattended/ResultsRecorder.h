@@ -46,6 +46,10 @@ class ResultsRecorder : public QObject {
     // The results file of the data log `logPath`.
     static QString PathForLog(const QString& logPath);
 
+  signals:
+    // The run ended and its results file was written for the last time.
+    void finished(const QString& path);
+
   private:
     struct StepSummary {
         int row = 0;
@@ -76,7 +80,7 @@ class ResultsRecorder : public QObject {
     // An earlier results file of the same name goes aside with its log.
     void KeepEarlierResults();
     void CloseStep(const QString& endReason);
-    void Write();
+    bool Write();
     QDateTime Now() const;
 
     Station& m_station;

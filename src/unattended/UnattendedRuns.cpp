@@ -22,17 +22,18 @@ QString InterruptedRun::Description() const {
         .arg(record.lastPoint.toString(kShownTime));
 }
 
-UnattendedRuns::UnattendedRuns(Station& station, Operator& op, const QString& programName,
+UnattendedRuns::UnattendedRuns(Station& station, const QString& programName,
                                const QString& programVersion, QObject* parent)
     : QObject(parent),
       m_station(station),
-      m_operator(op),
+      m_operator(station.OperatorSeam()),
       m_results(station, programName, programVersion),
       m_journal(station) {
     const auto report = [this](const QString& problem) { Report(problem); };
     m_results.SetProblemReporter(report);
     m_journal.SetProblemReporter(report);
     m_journal.SetOpenStepSource([this] { return m_results.OpenStepState(); });
+    connect(&m_results, &ResultsRecorder::finished, this, &UnattendedRuns::resultsFinished);
     connect(&station.Control(), &RunControl::runStarted, this,
             [this] { m_watch.SetLimits(m_station.Test().Limits()); });
     station.Guard().SetCheck([this](const Reading& reading) {

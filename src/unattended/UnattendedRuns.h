@@ -33,8 +33,8 @@ class UnattendedRuns : public QObject {
 
   public:
     // `programName` and `programVersion` go into the results files.
-    UnattendedRuns(Station& station, Operator& op, const QString& programName,
-                   const QString& programVersion, QObject* parent = nullptr);
+    UnattendedRuns(Station& station, const QString& programName, const QString& programVersion,
+                   QObject* parent = nullptr);
 
     // The interrupted runs of the program folder, the latest first.
     QVector<InterruptedRun> FindInterrupted() const;
@@ -58,6 +58,10 @@ class UnattendedRuns : public QObject {
     static inline const char* const kResume = "Resume";
     static inline const char* const kStartOver = "Start over";
     static inline const char* const kNotNow = "Not now";
+
+  signals:
+    // The results file of a run that ended was written for the last time.
+    void resultsFinished(const QString& path);
 
   private:
     void Report(const QString& problem);
