@@ -36,6 +36,7 @@ class Displays : public QObject {
     enum Control : int {
         StartButton,
         CheckButton,
+        LimitsButton,
         StopButton,
         PauseButton,
         AddStepButton,

@@ -60,10 +60,10 @@ void RunControl::AppendCaption(const QString& suffix) {
 
 void RunControl::SetEditing(bool editing) {
     for (Displays::Control c :
-         {Displays::StartButton, Displays::CheckButton, Displays::AddStepButton,
-          Displays::DeleteStepButton, Displays::InsertStepButton, Displays::SaveButton,
-          Displays::OpenButton, Displays::ConnectButton, Displays::MoveUpButton,
-          Displays::MoveDownButton, Displays::SerialNumberBox}) {
+         {Displays::StartButton, Displays::CheckButton, Displays::LimitsButton,
+          Displays::AddStepButton, Displays::DeleteStepButton, Displays::InsertStepButton,
+          Displays::SaveButton, Displays::OpenButton, Displays::ConnectButton,
+          Displays::MoveUpButton, Displays::MoveDownButton, Displays::SerialNumberBox}) {
         m_ctx.displays.SetEnabled(c, editing);
     }
     m_ctx.displays.SetEnabled(Displays::StopButton, !editing);

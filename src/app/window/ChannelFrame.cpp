@@ -62,6 +62,10 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
     m_check->setToolTip(
         QStringLiteral("Checks the step table for errors and warnings and estimates how long "
                        "the test runs at most; Start Test runs the same check first"));
+    m_limits = RunButton(QStringLiteral("LimitsCommand"), QStringLiteral("Limits..."), body);
+    m_limits->setToolTip(
+        QStringLiteral("Safety limits of the test: voltage, current, power and test time that "
+                       "switch the load off and stop or pause the test"));
     m_stop = RunButton(QStringLiteral("StopCommand"), QStringLiteral("Stop Test"), body);
     m_pause = RunButton(QStringLiteral("PauseCommand"), QStringLiteral("Pause Test"), body);
     auto* serialLabel = new QLabel(QStringLiteral("SN :"), body);
@@ -80,7 +84,7 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
     auto* grid = new QGridLayout(body);
     grid->setContentsMargins(0, 0, 0, 0);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {m_start, m_check, m_stop, m_pause}) {
+    for (QPushButton* button : {m_start, m_check, m_limits, m_stop, m_pause}) {
         buttons->addWidget(button);
     }
     grid->addLayout(buttons, 0, 0, 1, 6);
@@ -103,12 +107,14 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
     binding.Bind(Displays::LoadCount, loads);
     binding.BindEnabled(Displays::StartButton, m_start);
     binding.BindEnabled(Displays::CheckButton, m_check);
+    binding.BindEnabled(Displays::LimitsButton, m_limits);
     binding.BindEnabled(Displays::StopButton, m_stop);
     binding.BindEnabled(Displays::PauseButton, m_pause);
     binding.BindEnabled(Displays::SerialNumberBox, m_serial);
 
     connect(m_start, &QPushButton::clicked, &station, &Station::Start);
     connect(m_check, &QPushButton::clicked, &station, &Station::ShowCheck);
+    connect(m_limits, &QPushButton::clicked, this, &ChannelFrame::limitsRequested);
     connect(m_stop, &QPushButton::clicked, &station, &Station::Stop);
     connect(m_pause, &QPushButton::clicked, &station, &Station::Pause);
     connect(&m_displays, &Displays::frameChanged, this, &ChannelFrame::ShowColours);

@@ -18,12 +18,17 @@ class ChannelFrame : public QGroupBox {
   public:
     ChannelFrame(Station& station, DisplayBinding& binding, QWidget* parent = nullptr);
 
+  signals:
+    // The operator asked for the safety limits dialog.
+    void limitsRequested();
+
   private:
     void ShowColours();
 
     Displays& m_displays;
     QPushButton* m_start;
     QPushButton* m_check;
+    QPushButton* m_limits;
     QPushButton* m_stop;
     QPushButton* m_pause;
     QLineEdit* m_serial;

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -23,11 +25,13 @@
 #include "PhaseChart.h"
 #include "PointLog.h"
 #include "RunStatusBar.h"
+#include "SafetyLimitsDialog.h"
 #include "SleepInhibitor.h"
 #include "Station.h"
 #include "StationTelemetry.h"
 #include "StepTableEditor.h"
 #include "TextColourDelegate.h"
+#include "UnattendedRuns.h"
 
 namespace {
 const QString kCaption = QStringLiteral("ZLD-3300 3-Phase Control Program R1.5");
@@ -118,6 +122,11 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     // refuse CV while more than one load answers.
     connect(&station.Connection(), &LoadConnection::loadCountChanged, m_editor,
             &StepTableEditor::SetChannelsInUse);
+    m_unattended = std::make_unique<UnattendedRuns>(station, QCoreApplication::applicationName(),
+                                                    QCoreApplication::applicationVersion());
+    connect(m_channel, &ChannelFrame::limitsRequested, this, &MainWindow::EditSafetyLimits);
+    // A resumed test opens its own file; the session's load must still win.
+    connect(&station, &Station::testFileOpened, this, &MainWindow::ApplySessionLoad);
     ConnectRun();
     ConnectPanel();
     connect(&station, &Station::startedUp, this, &MainWindow::OnStartedUp);
@@ -216,6 +225,8 @@ void MainWindow::ConnectPanel() {
 void MainWindow::OnStartedUp() {
     m_telemetry = StartStationTelemetry(m_station, m_operator);
     if (m_telemetry) {
+        connect(m_unattended.get(), &UnattendedRuns::resultsFinished, m_telemetry.get(),
+                &StationTelemetry::PublishResultsFile);
         connect(m_telemetry.get(), &StationTelemetry::stateTextChanged, m_status,
                 &RunStatusBar::ShowTelemetry);
         m_status->ShowTelemetry(m_telemetry->StateText());
@@ -226,6 +237,16 @@ void MainWindow::OnStartedUp() {
     m_editor->SetChannelNumber(settings.channelNumber);
     ApplySessionLoad();
     ShowLoadPlace();
+    // Asked once the window has finished starting up and shows the test.
+    QTimer::singleShot(0, m_unattended.get(), &UnattendedRuns::OfferResume);
+}
+
+void MainWindow::EditSafetyLimits() {
+    auto* dialog = new SafetyLimitsDialog(
+        m_station.Test().Limits(), m_operator,
+        [this](const SafetyLimits& limits) { return m_station.SetSafetyLimits(limits); }, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void MainWindow::UseSessionLoad(const QString& host, quint16 port) {
@@ -346,6 +367,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     m_closed = true;
     StoreGeometry();
     m_sleepInhibitor->Release();
+    if (!m_closeWithoutQuestions && m_station.State().Running) {
+        // The operator chose to stop the test: it ends as Stop ends it, and
+        // is not offered for a resume. A close nobody answered (a signal, a
+        // shutdown of the computer) leaves it to be resumed.
+        m_station.Stop();
+    }
     m_station.Shutdown();
     if (m_telemetry) {
         m_telemetry->Shutdown(kTelemetryFlushMs);

@@ -18,6 +18,7 @@ class SleepInhibitor;
 class Station;
 class StationTelemetry;
 class StepTableEditor;
+class UnattendedRuns;
 
 // Side effects a test run of the window does without: keeping the computer
 // awake and remembering where the window was.
@@ -51,6 +52,7 @@ class MainWindow : public QMainWindow {
     RunStatusBar& RunStatus() const { return *m_status; }
     // The lab's telemetry, when TRIO.INI names a broker; null otherwise.
     StationTelemetry* Telemetry() const { return m_telemetry.get(); }
+    UnattendedRuns& Unattended() const { return *m_unattended; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -66,6 +68,8 @@ class MainWindow : public QMainWindow {
     void ConnectRun();
     void ConnectPanel();
     void OnStartedUp();
+    // The safety limits dialog; its OK writes them into the test file.
+    void EditSafetyLimits();
     void ApplySessionLoad();
     void ShowLoadPlace();
     void OpenConnectionPanel();
@@ -95,4 +99,5 @@ class MainWindow : public QMainWindow {
     bool m_closeWithoutQuestions = false;
     std::optional<std::pair<QString, quint16>> m_sessionLoad;
     std::unique_ptr<StationTelemetry> m_telemetry;
+    std::unique_ptr<UnattendedRuns> m_unattended;
 };
