@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "IniFile.h"
+#include "ProcessHelpers.h"
 #include "TestFiles.h"
 
 namespace {
@@ -16,21 +17,6 @@ void CopyFolder(const QString& source, const QString& target) {
     for (const QString& name : QDir(source).entryList(QDir::Files)) {
         QFile::copy(QDir(source).filePath(name), QDir(target).filePath(name));
     }
-}
-
-QStringList Lines(const QByteArray& bytes) {
-    return QString::fromUtf8(bytes).split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
-}
-
-// Starts zld-sim on a free 127.0.0.1 port; returns the port.
-quint16 StartSim(QProcess& sim, const QString& journal) {
-    sim.start(ZLD_SIM_PATH, {"--port", "0", "--journal", journal});
-    if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(10000)) {
-        return 0;
-    }
-    const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
-    const auto match = listening.match(QString::fromUtf8(sim.readAllStandardOutput()));
-    return match.hasMatch() ? match.captured(1).toUShort() : 0;
 }
 
 // A program folder whose test file is one long discharge at `port`.

@@ -58,3 +58,32 @@ TEST(DataLog, ReportsWhyALogCannotBeCreated) {
     EXPECT_FALSE(log.Open(dir.filePath("TestLog/SN.CSV"), "H", &error));
     EXPECT_FALSE(error.isEmpty());
 }
+
+TEST(DataLog, GoesOnWithAnInterruptedLogAfterItsLastWholeLine) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("SN.CSV");
+    DataLog log;
+    qint64 next = 0;
+    QString error;
+    // A line cut short by a power cut is dropped; numbering follows the last whole line.
+    WriteFileBytes(path, "No.,Step\r\n1,1,a\r\n2,1,b\r\n3,1,c");
+    ASSERT_TRUE(log.OpenForAppend(path, &next, &error)) << error.toStdString();
+    EXPECT_EQ(next, 3);
+    ASSERT_TRUE(log.WriteLine("3,2,d", &error));
+    log.Close();
+    EXPECT_EQ(ReadFileBytes(path), "No.,Step\r\n1,1,a\r\n2,1,b\r\n3,2,d\r\n");
+
+    WriteFileBytes(path, "No.,Step\r\n");
+    ASSERT_TRUE(log.OpenForAppend(path, &next, &error));
+    EXPECT_EQ(next, 1);
+    log.Close();
+
+    for (const QByteArray& notALog : {QByteArray("no line end"), QByteArray("x,y\r\nz,w\r\n")}) {
+        WriteFileBytes(path, notALog);
+        EXPECT_FALSE(log.OpenForAppend(path, &next, &error));
+        EXPECT_EQ(ReadFileBytes(path), notALog);
+    }
+    EXPECT_FALSE(log.OpenForAppend(dir.filePath("gone.CSV"), &next, &error));
+    EXPECT_EQ(error, "the file is missing");
+    EXPECT_FALSE(QFile::exists(dir.filePath("gone.CSV")));
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// What the tests of the programs as processes share.
+
+// The lines of a program's output or of a file, CR LF or LF ended.
+QStringList Lines(const QByteArray& bytes);
+
+// Starts zld-sim on a free 127.0.0.1 port, its journal in `journal`; returns
+// the port, or 0 when it did not start.
+quint16 StartSim(QProcess& sim, const QString& journal);
