@@ -61,6 +61,12 @@ TEST(WindowTelemetry, StatusLineFollowsTheBrokerAndPointsTakenWhileItWasAwayArri
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(QJsonDocument::fromJson(statuses.last().payload).object().value("state").toString(),
               "finished");
+    // The run's results file goes out as it is on disk once it is final.
+    ASSERT_TRUE(sub.WaitFor([&] { return !sub.On("lab/window/results").isEmpty(); }, 5000));
+    const QString results = f.station->Views().Get(Displays::LogFilePath).replace(".CSV", ".json");
+    EXPECT_EQ(sub.On("lab/window/results").last().payload, ReadFileBytes(results));
+    EXPECT_EQ(QJsonDocument::fromJson(ReadFileBytes(results)).object().value("outcome").toString(),
+              "finished");
 }
 
 TEST(WindowTelemetry, WithoutABrokerNothingShowsAndAWrongOneIsExplained) {
