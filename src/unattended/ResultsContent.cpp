@@ -95,15 +95,16 @@ QJsonObject LimitsDescription(const SafetyLimits& limits) {
 
 QJsonObject ConnectionDescription(const LoadConnection& connection) {
     const ConnectionRecord& record = connection.Records()[connection.LoadDevice(0)];
-    switch (record.ConnectMode) {
-        case ConnectionRecord::kSerial:
-            return {{"medium", "serial"}, {"address", QStringLiteral("COM%1").arg(record.ComPort)}};
-        case ConnectionRecord::kGpib:
-            return {{"medium", "GPIB"}, {"address", QString::number(record.GPIBAddress)}};
-        default:
-            return {{"medium", "LAN"},
-                    {"address", QStringLiteral("%1:%2").arg(record.IP).arg(record.PORT)}};
+    switch (record.medium) {
+        case Medium::Serial:
+            return {{"medium", "serial"}, {"address", QStringLiteral("COM%1").arg(record.comPort)}};
+        case Medium::Gpib:
+            return {{"medium", "GPIB"}, {"address", QString::number(record.gpibAddress)}};
+        case Medium::Lan:
+            break;
     }
+    return {{"medium", "LAN"},
+            {"address", QStringLiteral("%1:%2").arg(record.ip).arg(record.port)}};
 }
 
 QJsonArray ColumnUnits(const QString& header) {
