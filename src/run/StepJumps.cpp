@@ -3,6 +3,7 @@
 #include "ActionCatalogue.h"
 #include "Measurement.h"
 #include "NumberText.h"
+#include "ResumePlan.h"
 #include "RunChannel.h"
 #include "RunState.h"
 #include "TestFile.h"
@@ -42,6 +43,21 @@ int StepJumps::AfterLoopStep(int stepIndex) {
     }
     table.SetCell(row, StepColumn::LoopTimes, QString::number(count));
     return stepIndex + 1;
+}
+
+void StepJumps::RestoreLoops(const ResumePlan& plan) {
+    RunState& s = m_ctx.state;
+    StepTable& table = m_ctx.test.Table();
+    s.ForRow = plan.forRow;
+    s.ForLoopCount = plan.forLoopCount;
+    s.For2Row = plan.for2Row;
+    s.For2LoopCount = plan.for2LoopCount;
+    if (plan.forRow > 0) {
+        table.SetCell(plan.forRow, StepColumn::LoopTimes, plan.forCell);
+    }
+    if (plan.for2Row > 0) {
+        table.SetCell(plan.for2Row, StepColumn::LoopTimes, plan.for2Cell);
+    }
 }
 
 void StepJumps::ToGoToTarget() {

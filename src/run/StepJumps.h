@@ -4,6 +4,8 @@
 
 #include "RunContext.h"
 
+struct ResumePlan;
+
 // Where the walk goes after a loop step or a step that ended on its stop
 // value. A FOR or FOR2 step remembers its row and pass count; the pass counter
 // itself is the "Loop Times" cell of that row, counted down as the loop
@@ -22,6 +24,10 @@ class StepJumps {
     // (the next loop end) or a step number. A pulse step left this way
     // releases the load unless the step it leaves for keeps it.
     void ToGoToTarget();
+
+    // The loops as an interrupted run had counted them down: their rows,
+    // counts and "Loop Times" cells.
+    void RestoreLoops(const ResumePlan& plan);
 
   private:
     QString ActionOf(int stepIndex) const;

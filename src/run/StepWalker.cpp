@@ -1,3 +1,6 @@
+// The one walk of a run through its steps: Start, the step timer's ticks,
+// Pause and its resume and a resumed interrupted run share it, so that its
+// rules are read in one place; hence its length.
 #include "StepWalker.h"
 
 #include <cmath>
@@ -68,17 +71,7 @@ void StepWalker::Resume() {
 
 void StepWalker::ResumeAt(const ResumePlan& plan) {
     RunState& s = m_ctx.state;
-    StepTable& table = m_ctx.test.Table();
-    s.ForRow = plan.forRow;
-    s.ForLoopCount = plan.forLoopCount;
-    s.For2Row = plan.for2Row;
-    s.For2LoopCount = plan.for2LoopCount;
-    if (plan.forRow > 0) {
-        table.SetCell(plan.forRow, StepColumn::LoopTimes, plan.forCell);
-    }
-    if (plan.for2Row > 0) {
-        table.SetCell(plan.for2Row, StepColumn::LoopTimes, plan.for2Cell);
-    }
+    m_jumps.RestoreLoops(plan);
     s.CurrentStep = plan.step;
     if (s.PauseRequested) {
         m_resumeAt = ResumePoint::StepEntry;  // paused while connecting
@@ -89,8 +82,8 @@ void StepWalker::ResumeAt(const ResumePlan& plan) {
         return;
     }
     s.StepStartStamp = m_ctx.clock.Now();
-    s.StepDwell =
-        KeepFourDecimals(NumericValue(table.Cell(s.CurrentStep + 1, StepColumn::DwellTime)));
+    s.StepDwell = KeepFourDecimals(
+        NumericValue(m_ctx.test.Table().Cell(s.CurrentStep + 1, StepColumn::DwellTime)));
     Highlight(s.CurrentStep);
     // The time the program was down does not count: the dwell goes on from
     // the elapsed time of the last point, the next point one interval on.
