@@ -38,17 +38,31 @@ void PrintTo(const LimitCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+// A harness with the services for unattended runs, its test file holding
+// `limits`.
+struct LimitHarness {
+    LimitHarness(const QList<RunHarness::Step>& steps, const SafetyLimits& limits,
+                 const QString& serial = QString()) {
+        h.Prepare(steps);
+        EXPECT_TRUE(h.station->SetSafetyLimits(limits));
+        if (!serial.isEmpty()) {
+            h.station->Views().Set(Displays::SerialNumber, serial);
+        }
+    }
+
+    RunHarness h;
+    UnattendedRuns services{*h.station, "zld-test", "9.9"};
+};
+
 class LimitRun : public ::testing::TestWithParam<LimitCase> {};
 }  // namespace
 
 TEST(LimitRun, ABreachSwitchesTheLoadOffInItsTickLogsThePointAndStops) {
-    RunHarness h;
-    UnattendedRuns services(*h.station, "zld-test", "9.9");
-    h.Prepare({{"DisCharge", "CC", "10", "5", "0", "0", "0", "0.2", "NextStep"}});
     SafetyLimits limits;
     limits.minVoltage = 53.8;
-    ASSERT_TRUE(h.station->SetSafetyLimits(limits));
-    h.station->Views().Set(Displays::SerialNumber, "CELL1");
+    LimitHarness run({{"DisCharge", "CC", "10", "5", "0", "0", "0", "0.2", "NextStep"}}, limits,
+                     "CELL1");
+    RunHarness& h = run.h;
 
     ASSERT_EQ(h.Run(), RunOutcome::Error);
     const QString message = TripMessage(h.op);
@@ -82,12 +96,10 @@ TEST(LimitRun, ABreachSwitchesTheLoadOffInItsTickLogsThePointAndStops) {
 
 TEST_P(LimitRun, EachLimitIsCheckedOnTheReadingsThatShowIt) {
     const LimitCase& c = GetParam();
-    RunHarness h;
-    UnattendedRuns services(*h.station, "zld-test", "9.9");
-    h.Prepare(c.steps);
     SafetyLimits limits;
     SetSafetyLimitText(&limits, c.key, c.value);
-    ASSERT_TRUE(h.station->SetSafetyLimits(limits));
+    LimitHarness run(c.steps, limits);
+    RunHarness& h = run.h;
 
     ASSERT_EQ(h.Run(), RunOutcome::Error);
     const QString message = TripMessage(h.op);
@@ -139,14 +151,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
 
 TEST(LimitRun, PauseActionHoldsTheRunWithTheLoadOffUntilResumed) {
-    RunHarness h;
-    UnattendedRuns services(*h.station, "zld-test", "9.9");
-    h.Prepare({{"DisCharge", "CC", "10", "30", "0", "0", "0", "0.2", "NextStep"}});
     SafetyLimits limits;
     limits.maxCurrent = 5;
     limits.action = SafetyLimits::Action::Pause;
-    ASSERT_TRUE(h.station->SetSafetyLimits(limits));
-    h.station->Views().Set(Displays::SerialNumber, "CELL2");
+    LimitHarness run({{"DisCharge", "CC", "10", "30", "0", "0", "0", "0.2", "NextStep"}}, limits,
+                     "CELL2");
+    RunHarness& h = run.h;
 
     const auto trips = [&] { return h.op.Texts().filter("Safety limit: ").size(); };
     QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
@@ -173,12 +183,10 @@ TEST(LimitRun, PauseActionHoldsTheRunWithTheLoadOffUntilResumed) {
 }
 
 TEST(LimitRun, LimitsThatCannotBeReadRefuseTheStart) {
-    RunHarness h;
-    UnattendedRuns services(*h.station, "zld-test", "9.9");
-    h.Prepare({{"Suspend", "", "", "1", "0", "", "", "0.2", "NextStep"}});
     SafetyLimits limits;
     SetSafetyLimitText(&limits, "MaxVoltage", "fifty");
-    ASSERT_TRUE(h.station->SetSafetyLimits(limits));
+    LimitHarness run({{"Suspend", "", "", "1", "0", "", "", "0.2", "NextStep"}}, limits);
+    RunHarness& h = run.h;
     EXPECT_EQ(h.Run(), RunOutcome::CheckFailed);
     ASSERT_EQ(h.op.questions.size(), 1);
     EXPECT_EQ(h.op.questions[0].points,

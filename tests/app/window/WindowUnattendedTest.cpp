@@ -49,6 +49,16 @@ void WriteInterruptedTest(WindowFixture& f) {
     ASSERT_TRUE(RunJournal::Write(f.home.filePath("TestLog/CELL1.run"), record, &error));
 }
 
+// Starts the window on that folder, the question answered with `answer`.
+void StartUpAnswering(WindowFixture& f, const QString& answer, bool withLoad) {
+    WriteInterruptedTest(f);
+    if (withLoad) {
+        f.UseSimulatedLoad();
+    }
+    f.op.choiceAnswer = answer;
+    f.StartUp();
+}
+
 QStringList LogLines(const WindowFixture& f, const QString& name) {
     return QString::fromUtf8(ReadFileBytes(f.home.filePath("TestLog/" + name)))
         .split("\r\n", Qt::SkipEmptyParts);
@@ -61,9 +71,7 @@ TEST(WindowUnattended, AnInterruptedTestIsOfferedAtStartUpAndDoneAsAnswered) {
     const QStringList choices{"Resume", "Start over", "Not now"};
     {
         WindowFixture f;
-        WriteInterruptedTest(f);
-        f.op.choiceAnswer = "Not now";
-        f.StartUp();
+        StartUpAnswering(f, "Not now", false);
         ASSERT_TRUE(f.WaitFor([&] { return !f.op.questions.isEmpty(); }));
         EXPECT_EQ(f.op.questions[0].text, question);
         EXPECT_EQ(f.op.questions[0].choices, choices);
@@ -73,10 +81,7 @@ TEST(WindowUnattended, AnInterruptedTestIsOfferedAtStartUpAndDoneAsAnswered) {
     }
     {
         WindowFixture f;
-        WriteInterruptedTest(f);
-        f.UseSimulatedLoad();
-        f.op.choiceAnswer = "Resume";
-        f.StartUp();
+        StartUpAnswering(f, "Resume", true);
         ASSERT_TRUE(f.WaitFor([&] { return f.op.Texts().contains("Test Finished"); }, 20000))
             << f.op.Texts().join("|").toStdString();
         EXPECT_EQ(f.Find<QLineEdit>("SNText")->text(), "CELL1");
@@ -88,10 +93,7 @@ TEST(WindowUnattended, AnInterruptedTestIsOfferedAtStartUpAndDoneAsAnswered) {
     }
     {
         WindowFixture f;
-        WriteInterruptedTest(f);
-        f.UseSimulatedLoad();
-        f.op.choiceAnswer = "Start over";
-        f.StartUp();
+        StartUpAnswering(f, "Start over", true);
         ASSERT_TRUE(f.WaitFor([&] { return f.op.Texts().contains("Test Finished"); }, 20000));
         EXPECT_TRUE(QFile::exists(f.home.filePath("TestLog/CELL1.run.discarded")));
         EXPECT_TRUE(LogLines(f, "CELL1.CSV").value(1).startsWith("1,1,"));
