@@ -100,7 +100,9 @@ TEST(ProgramConventions, OptionMistakesGoToStandardErrorWithExit64) {
           QStringList{"--home", home.path(), "--sim-port", "65536"},
           QStringList{"--home", home.path(), "--sim=4001", "--sim-port", "4002"},
           QStringList{"--home", home.path(), "--publish", "127.0.0.1:1883"},
-          QStringList{"--home", home.path(), "--publish", "mqtt://127.0.0.1:1883/lab/#"}}) {
+          QStringList{"--home", home.path(), "--publish", "mqtt://127.0.0.1:1883/lab/#"},
+          QStringList{"--home", home.path(), "--resume", "--discard"},
+          QStringList{"--home", home.path(), "--resume", "--test", "Other.INI"}}) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         const Result result = RunProgram(ZLD_RUN_PATH, arguments);
         EXPECT_EQ(result.exitCode, 64);
