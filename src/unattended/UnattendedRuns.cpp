@@ -19,7 +19,7 @@ QString InterruptedRun::Description() const {
     return QStringLiteral("The test of %1 was interrupted at step %2 (%3).")
         .arg(SerialNumber())
         .arg(record.plan.step + 1)
-        .arg(record.lastPoint.toString(kShownTime));
+        .arg(record.lastPoint.toLocalTime().toString(kShownTime));
 }
 
 UnattendedRuns::UnattendedRuns(Station& station, const QString& programName,
@@ -43,6 +43,11 @@ UnattendedRuns::UnattendedRuns(Station& station, const QString& programName,
         }
         return trip;
     });
+}
+
+UnattendedRuns::~UnattendedRuns() {
+    // The station may outlive these services; its readings then go unchecked.
+    m_station.Guard().SetCheck(nullptr);
 }
 
 void UnattendedRuns::Report(const QString& problem) {

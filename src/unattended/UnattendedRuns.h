@@ -35,6 +35,7 @@ class UnattendedRuns : public QObject {
     // `programName` and `programVersion` go into the results files.
     UnattendedRuns(Station& station, const QString& programName, const QString& programVersion,
                    QObject* parent = nullptr);
+    ~UnattendedRuns() override;
 
     // The interrupted runs of the program folder, the latest first.
     QVector<InterruptedRun> FindInterrupted() const;
