@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "ActionCatalogue.h"
 #include "Clock.h"
+#include "InlineSteps.h"
 #include "NumberText.h"
 #include "PointLog.h"
 #include "ResultsRecorder.h"
@@ -13,7 +15,7 @@
 namespace {
 // Points come as often as ten times a second; the journal follows at most
 // once a second (the data log itself says which lines were written).
-constexpr qint64 kPointWriteIntervalMs = 1000;
+constexpr qint64 kWriteIntervalMs = 1000;
 }  // namespace
 
 JournalKeeper::JournalKeeper(Station& station, QObject* parent)
@@ -67,11 +69,23 @@ void JournalKeeper::OnRunStarted() {
     Write();
 }
 
-void JournalKeeper::OnStepEntered() {
-    if (m_active) {
-        Update(m_station.RunClock().Now(), std::nullopt);
+void JournalKeeper::OnStepEntered(int gridRow) {
+    if (!m_active) {
+        return;
+    }
+    Update(m_station.RunClock().Now(), std::nullopt);
+    // Loop steps, ramps and levels may follow one another by the thousand
+    // within seconds. Any record is a consistent point to resume from, so
+    // they are written at most once a second, like points; the steps the
+    // step timer times are written as they begin.
+    const QString action = m_station.Test().Table().Cell(gridRow, StepColumn::ActionMode);
+    if (!(Action::IsLoopControl(action) || InlineSteps::IsInline(action)) || WriteDue()) {
         Write();
     }
+}
+
+bool JournalKeeper::WriteDue() const {
+    return !m_sinceWrite.isValid() || m_sinceWrite.elapsed() >= kWriteIntervalMs;
 }
 
 void JournalKeeper::OnPoint(const MeasuredPoint& point) {
@@ -82,8 +96,7 @@ void JournalKeeper::OnPoint(const MeasuredPoint& point) {
     Update(point.time, point.lineNumber);
     // The first point of a timed step is written at once: from then on a
     // resume goes on with the step's dwell instead of entering it anew.
-    if (m_record.plan.timed != wasTimed || !m_sinceWrite.isValid() ||
-        m_sinceWrite.elapsed() >= kPointWriteIntervalMs) {
+    if (m_record.plan.timed != wasTimed || WriteDue()) {
         Write();
     }
 }

@@ -14,7 +14,8 @@ class Station;
 struct MeasuredPoint;
 
 // Keeps the run journal of the running test up to date: at the start, at
-// every step entered and, at most once a second, at every point; removes it
+// every timed step entered and, at most once a second, at the other steps
+// and the points; removes it
 // when the run ends (by its end, Stop or an error). A run that starts anew
 // with a serial number whose journal is still there keeps the old journal as
 // "<name>.run.discarded".
@@ -35,7 +36,8 @@ class JournalKeeper : public QObject {
 
   private:
     void OnRunStarted();
-    void OnStepEntered();
+    void OnStepEntered(int gridRow);
+    bool WriteDue() const;
     void OnPoint(const MeasuredPoint& point);
     void OnRunEnded(RunOutcome outcome);
     void Update(const QDateTime& now, std::optional<qint64> line);
