@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "EventPump.h"
 #include "EventWait.h"
@@ -33,7 +35,9 @@ bool LanTimings::operator==(const LanTimings& other) const {
 LanTransport::LanTransport(const QString& host, int port, const LanTimings& timings)
     : m_timings(timings), m_host(host.trimmed()), m_port(port) {
     m_socket.setReadBufferSize(kMaxArrivalBytes);
-    QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { OnReadyRead(); });
+    QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { TakeArrivals(); });
+    QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket,
+                     [this] { m_sinceDisconnect.start(); });
     QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &m_socket,
                      [this](QAbstractSocket::SocketError error) {
                          if (!IsConnected()) {
@@ -58,24 +62,43 @@ bool LanTransport::IsOpen() const {
     return IsConnected();
 }
 
+bool LanTransport::SendsAtOnce() {
+    return IsConnected() && m_socket.socketOption(QAbstractSocket::LowDelayOption).toInt() != 0;
+}
+
 bool LanTransport::EndpointValid() const {
     return !m_host.isEmpty() && m_port > 0 && m_port <= 65535;
 }
 
-void LanTransport::OnReadyRead() {
-    m_socketBuffer = m_socket.readAll();
-    qCDebug(LanLog) << "arrival" << m_socketBuffer;
+void LanTransport::TakeArrivals() {
+    const qint64 room = kMaxArrivalBytes - m_socketBuffer.size();
+    if (room <= 0 || m_socket.bytesAvailable() <= 0) {
+        return;
+    }
+    const QByteArray arrival = m_socket.read(room);
+    qCDebug(LanLog) << "arrival" << arrival;
+    m_socketBuffer += arrival;
+}
+
+void LanTransport::SettleAfterOldConnection() {
+    if (m_socket.state() != QAbstractSocket::UnconnectedState) {
+        m_socket.disconnectFromHost();
+        m_sinceDisconnect.start();
+    }
+    // The load takes a moment to let go of an old connection; pending bytes
+    // of the old one are still delivered meanwhile. A link that was never up,
+    // or went down long ago, needs no pause.
+    if (m_sinceDisconnect.isValid()) {
+        WaitWithEvents(static_cast<double>(m_timings.settleMs - m_sinceDisconnect.elapsed()));
+    }
+    m_socket.abort();
+    m_socketBuffer.clear();
 }
 
 LinkResult LanTransport::Open() {
     m_closedByProgram = false;
     m_lastConnectError = QAbstractSocket::UnknownSocketError;
-    // The load takes a moment to let go of an old connection; pending bytes
-    // of the old one are still delivered meanwhile.
-    m_socket.disconnectFromHost();
-    WaitWithEvents(m_timings.settleMs);
-    m_socket.abort();
-    m_socketBuffer.clear();
+    SettleAfterOldConnection();
     if (!EndpointValid()) {
         qCDebug(LanLog) << "no valid endpoint" << m_host << m_port;
         return LinkResult::Failure(LinkResult::Kind::OpenFailed,
@@ -84,24 +107,31 @@ LinkResult LanTransport::Open() {
 
     qCDebug(LanLog) << "connecting to" << m_host << m_port;
     const QDeadlineTimer budget(m_timings.connectBudgetMs);
+    std::optional<QDeadlineTimer> refusedUntil;
     EventPump pump;
     pump.WakeOn(&m_socket, &QTcpSocket::stateChanged);
     m_socket.connectToHost(m_host, static_cast<quint16>(m_port));
     QDeadlineTimer nextAttempt(kFirstAttemptMs);
-    // An attempt still under way is left to finish; only a refused or failed
-    // one is retried, so a slow network still gets connected.
+    // An attempt still under way is left to finish, so a slow network still
+    // gets connected; a refused one is retried only briefly, since a host
+    // that answers with a refusal is there and says no.
     while (!IsConnected()) {
         if (m_closedByProgram) {
             m_socket.abort();  // closed while connecting (Stop pressed meanwhile)
             return LinkResult::Failure(LinkResult::Kind::Closed,
                                        QStringLiteral("closed while connecting"));
         }
-        if (budget.hasExpired()) {
+        const bool idle = m_socket.state() == QAbstractSocket::UnconnectedState;
+        if (idle && m_lastConnectError == QAbstractSocket::ConnectionRefusedError &&
+            !refusedUntil) {
+            refusedUntil = QDeadlineTimer(m_timings.refusedBudgetMs);
+        }
+        if (budget.hasExpired() || (idle && refusedUntil && refusedUntil->hasExpired())) {
             m_socket.abort();
             qCDebug(LanLog) << "connect failed" << ConnectFailure();
             return LinkResult::Failure(LinkResult::Kind::OpenFailed, ConnectFailure());
         }
-        if (m_socket.state() == QAbstractSocket::UnconnectedState && nextAttempt.hasExpired()) {
+        if (idle && nextAttempt.hasExpired()) {
             m_socket.connectToHost(m_host, static_cast<quint16>(m_port));
             nextAttempt.setRemainingTime(m_timings.retryGapMs);
         }
@@ -111,6 +141,9 @@ LinkResult LanTransport::Open() {
         }
         pump.RunFor(SliceMs(left));
     }
+    // Commands are short and most get no reply: without this each would wait
+    // for the load's delayed acknowledgement of the one before.
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     qCDebug(LanLog) << "connected to" << m_host << m_port;
     return LinkResult::Done();
 }
@@ -132,6 +165,9 @@ QString LanTransport::ConnectFailure() const {
 void LanTransport::Close() {
     qCDebug(LanLog) << "close";
     m_closedByProgram = true;
+    if (m_socket.state() != QAbstractSocket::UnconnectedState) {
+        m_sinceDisconnect.start();
+    }
     m_socket.disconnectFromHost();
     m_socketBuffer.clear();
 }
@@ -147,6 +183,13 @@ LinkResult LanTransport::Write(const QString& command) {
     if (!IsConnected()) {
         qCDebug(LanLog) << "not sent" << command;
         return NotConnected();
+    }
+    if (!m_reading) {
+        TakeArrivals();
+        if (!m_socketBuffer.isEmpty()) {
+            qCDebug(LanLog) << "dropped, no read took it:" << m_socketBuffer;
+            m_socketBuffer.clear();
+        }
     }
     qCDebug(LanLog) << "sent" << command;
     m_socket.write(command.toLatin1() + '\n');
@@ -172,26 +215,33 @@ LinkResult LanTransport::ReadWithin(qint64 timeoutMs) {
     EventPump pump;
     pump.WakeOn(&m_socket, &QTcpSocket::readyRead);
     pump.WakeOn(&m_socket, &QTcpSocket::disconnected);
-    while (m_socketBuffer.isEmpty() && !deadline.hasExpired()) {
-        if (!IsConnected()) {
-            // The peer may have answered and hung up in one go.
-            if (m_socket.bytesAvailable() > 0) {
-                OnReadyRead();
-            }
+    m_reading = true;
+    QByteArray line;
+    for (;;) {
+        // The peer may have answered and hung up in one go.
+        TakeArrivals();
+        line = TakeLine(&m_socketBuffer);
+        // A line longer than anything the load sends ends where the buffer
+        // is full, so a babbling peer cannot hold the read.
+        if (line.isEmpty() && m_socketBuffer.size() >= kMaxArrivalBytes) {
+            line = std::exchange(m_socketBuffer, QByteArray());
+        }
+        if (!line.isEmpty() || !IsConnected() || deadline.hasExpired()) {
             break;
         }
         pump.RunFor(SliceMs(deadline.remainingTime()));
     }
-    const QByteArray received = m_socketBuffer;
-    m_socketBuffer.clear();
+    m_reading = false;
     LinkResult result;
-    if (received.isEmpty() && !IsConnected()) {
+    if (!line.isEmpty()) {
+        result = LinkResult::FromReceived(line, QString());
+    } else if (!IsConnected()) {
+        m_socketBuffer.clear();
         result = m_closedByProgram ? NotConnected()
                                    : LinkResult::Failure(LinkResult::Kind::Lost,
                                                          QStringLiteral("the load hung up"));
     } else {
-        result = LinkResult::FromReceived(
-            received, QStringLiteral("no reply within %1 s").arg(Seconds(timeoutMs)));
+        result = LinkResult::Unfinished(m_socketBuffer, Seconds(timeoutMs) + QStringLiteral(" s"));
     }
     if (result.Ok()) {
         qCDebug(LanLog) << "reply" << result.reply;

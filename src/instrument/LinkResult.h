@@ -35,7 +35,16 @@ struct LinkResult {
     // fewer than two bytes a short reply, anything else the reply as 8-bit
     // text without one trailing CR LF or LF.
     static LinkResult FromReceived(const QByteArray& received, const QString& timeOutReason);
+    // What a read that waited `window` ("10 s") for a line end makes of what
+    // came: a time-out, also for a line without its end. Its pieces are no
+    // reading of the load, and taken for one they would shift the readings of
+    // the queries that follow.
+    static LinkResult Unfinished(const QByteArray& received, const QString& window);
 };
 
 // Removes one trailing CR LF, else one trailing LF.
 QByteArray TrimLineEnd(const QByteArray& reply);
+
+// Takes the first whole line, LF included, out of `buffer`; "" (and the
+// buffer untouched) while no LF has come.
+QByteArray TakeLine(QByteArray* buffer);

@@ -39,6 +39,7 @@ class LanTransportTest : public ::testing::Test {
 
 TEST_F(LanTransportTest, SendsLineAndTrimsReply) {
     OpenLink();
+    EXPECT_TRUE(lan->SendsAtOnce());
     struct Case {
         QByteArray sent;
         Kind kind;
@@ -48,11 +49,14 @@ TEST_F(LanTransportTest, SendsLineAndTrimsReply) {
         {"12.345\r\n", Kind::Ok, "12.345"},
         {"12.345\n", Kind::Ok, "12.345"},
         {"1\n", Kind::Ok, "1"},
-        {"abc", Kind::Ok, "abc"},
-        {"x\r", Kind::Ok, "x\r"},
+        {"x\r\r\n", Kind::Ok, "x\r"},
         {"\n", Kind::ShortReply, ""},
-        {"7", Kind::ShortReply, ""},
-        {"a\n\n", Kind::Ok, "a\n"},
+        // One line is one reply; what follows it is dropped with the next
+        // command.
+        {"a\nb\n", Kind::Ok, "a"},
+        // Without its line end a reply is cut: no reading.
+        {"abc", Kind::TimedOut, ""},
+        {"7", Kind::TimedOut, ""},
     };
     for (const Case& c : cases) {
         AnswerWith(c.sent);
@@ -73,20 +77,46 @@ TEST_F(LanTransportTest, SilentLoadTimesOutAfterTheReadWindow) {
     EXPECT_TRUE(lan->IsOpen());
 }
 
-TEST_F(LanTransportTest, ReplyInTwoPiecesIsNotJoined) {
+TEST_F(LanTransportTest, ReplyInPiecesIsReadToItsLineEndAndNothingShifts) {
+    // A serial-to-LAN converter passes a reply on in pieces, with pauses.
     LanTimings timings = QuickTimings();
     timings.readTimeoutMs = 5000;
     OpenLink(timings);
-    peer.SetResponder([](const QByteArray&, QTcpSocket& s) {
-        s.write("230.1,22");
+    int query = 0;
+    peer.SetResponder([&query](const QByteArray&, QTcpSocket& s) {
+        const QByteArray reply = QByteArray::number(++query) + "30.1,229.8,231.0,230.3\n";
+        s.write(reply.left(3));
         s.flush();
-        QTimer::singleShot(150, &s, [&s] { s.write("9.8,231.0\n"); });
+        QTimer::singleShot(80, &s, [&s, reply] {
+            s.write(reply.mid(3, 9));
+            s.flush();
+        });
+        QTimer::singleShot(200, &s, [&s, reply] { s.write(reply.mid(12)); });
+    });
+    for (int i = 1; i <= 3; ++i) {
+        lan->Write(Cmd::kPhaseVoltages);
+        EXPECT_EQ(lan->Read().reply, QString::number(i) + "30.1,229.8,231.0,230.3");
+    }
+}
+
+TEST_F(LanTransportTest, LateRestOfAnUnfinishedReplyDoesNotAnswerTheNextQuery) {
+    OpenLink();  // 300 ms read window
+    peer.SetResponder([](const QByteArray& line, QTcpSocket& s) {
+        if (line == "GLOB:MEAS:VOLT?") {
+            s.write("230.1,22");
+            s.flush();
+            QTimer::singleShot(500, &s, [&s] { s.write("9.8,231.0\n"); });
+        } else {
+            s.write("5.5,5.6,5.7,16.8\n");
+        }
     });
     lan->Write(Cmd::kPhaseVoltages);
-    EXPECT_EQ(lan->Read().reply, QStringLiteral("230.1,22"));
-    // The second piece is what the next read finds, without a new query.
-    EXPECT_EQ(lan->Read().reply, QStringLiteral("9.8,231.0"));
-    EXPECT_EQ(peer.Lines().size(), 1);
+    const LinkResult cut = lan->Read();
+    EXPECT_EQ(cut.kind, Kind::TimedOut);
+    EXPECT_EQ(cut.reason.toStdString(), "no line end within 0.3 s");
+    WaitWithEvents(400);  // the rest arrives meanwhile
+    lan->Write(Cmd::kPhaseCurrents);
+    EXPECT_EQ(lan->Read().reply, QStringLiteral("5.5,5.6,5.7,16.8"));
 }
 
 TEST_F(LanTransportTest, BabblingLoadCannotFloodTheReply) {
@@ -149,6 +179,24 @@ TEST_F(LanTransportTest, RefusedConnectionFailsToOpenAndIsThenLost) {
     EXPECT_FALSE(lan.IsOpen());
     EXPECT_EQ(lan.Write(Cmd::kProbeVoltage).kind, Kind::Lost);
     EXPECT_EQ(lan.Read().kind, Kind::Lost);
+}
+
+TEST_F(LanTransportTest, RefusalEndsTheOpenLongBeforeTheConnectBudget) {
+    // The load's own timings: a 10 s connect budget and a settling pause.
+    const quint16 port = peer.Port();
+    peer.StopListening();
+    LanTransport refused(QStringLiteral("127.0.0.1"), port);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(refused.Open().reason.toStdString(), "connection refused");
+    EXPECT_LT(elapsed.elapsed(), 5000);
+
+    // A load that refuses only for a moment (busy letting go of an old
+    // connection) is still reached.
+    QTcpServer late;
+    QTimer::singleShot(150, [&late, port] { late.listen(QHostAddress::LocalHost, port); });
+    LanTransport retried(QStringLiteral("127.0.0.1"), port);
+    EXPECT_TRUE(retried.Open().Ok());
 }
 
 TEST_F(LanTransportTest, PortOutOfRangeIsNeverDialled) {
