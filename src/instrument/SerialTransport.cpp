@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <cmath>
+#include <utility>
 
 #include "Clock.h"
 #include "Commands.h"
@@ -123,7 +124,11 @@ LinkResult SerialTransport::Write(const QString& command) {
     LinkResult result;
     if (m_port.isOpen()) {
         qCDebug(SerialLog) << "sent" << command;
-        m_port.clear(QSerialPort::Input);
+        // What waits unread belongs to an earlier reply, unless a read is
+        // under way (Stop's "LOAD OFF" sent from inside it).
+        if (!m_reading) {
+            m_port.clear(QSerialPort::Input);
+        }
         m_port.write(command.toLatin1() + '\n');
         m_port.flush();
         if (m_errorCount != errorsBefore) {
@@ -163,14 +168,16 @@ LinkResult SerialTransport::ReadWindow(double seconds, bool showActivity) {
     }
     const int errorsBefore = m_errorCount;
     QByteArray buffer;
-    char last = 0;
+    QByteArray line;
     const auto take = [&] {
-        const QByteArray chunk = m_port.readAll();
-        if (chunk.isEmpty()) {
-            return;
+        buffer += m_port.read(qMax<qint64>(0, kMaxReplyBytes - buffer.size()));
+        line = TakeLine(&buffer);
+        // A line longer than anything the load sends ends where the buffer
+        // is full, so a babbling line cannot hold the read.
+        if (line.isEmpty() && buffer.size() >= kMaxReplyBytes) {
+            line = std::exchange(buffer, QByteArray());
         }
-        last = chunk.back();
-        buffer += chunk.left(qMax<qsizetype>(0, kMaxReplyBytes - buffer.size()));
+        return !line.isEmpty();
     };
 
     const double limit = std::isfinite(seconds) ? qBound(0.0, seconds, kLongestReadSeconds) : 0.0;
@@ -179,16 +186,8 @@ LinkResult SerialTransport::ReadWindow(double seconds, bool showActivity) {
     pump.WakeOn(&m_port, &QSerialPort::readyRead);
     pump.WakeOn(&m_port, &QSerialPort::errorOccurred);
     m_lastSpinner = -1;
-    bool timedOut = false;
-    while (last != '\n' && m_port.isOpen()) {
-        if (deadline.hasExpired()) {
-            timedOut = true;
-            break;
-        }
-        take();
-        if (last == '\n') {
-            break;
-        }
+    m_reading = true;
+    while (m_port.isOpen() && !take() && !deadline.hasExpired()) {
         if (showActivity) {
             // The spinner follows the clock's seconds; only the deadline
             // decides when the read ends.
@@ -196,18 +195,17 @@ LinkResult SerialTransport::ReadWindow(double seconds, bool showActivity) {
         }
         pump.RunFor(static_cast<int>(qBound<qint64>(1, deadline.remainingTime(), kWaitSliceMs)));
     }
-    if (timedOut && m_port.isOpen()) {
-        take();
-    }
+    m_reading = false;
     LinkResult result;
     if (m_errorCount != errorsBefore) {
         result = m_port.isOpen() ? LinkResult::Failure(LinkResult::Kind::DriverError, m_lastError)
                                  : LinkResult::Failure(LinkResult::Kind::Lost, m_lastError);
+    } else if (!line.isEmpty()) {
+        result = LinkResult::FromReceived(line, QString());
     } else if (buffer.isEmpty() && !m_port.isOpen()) {
         result = NotOpen(QStringLiteral("port closed"));
     } else {
-        result = LinkResult::FromReceived(
-            buffer, QStringLiteral("no reply within %1 s").arg(QString::number(limit)));
+        result = LinkResult::Unfinished(buffer, QString::number(limit) + QStringLiteral(" s"));
     }
     if (result.Ok()) {
         qCDebug(SerialLog) << "reply" << result.reply;

@@ -12,7 +12,8 @@ class Clock;
 
 // The load over a serial line (RS-232 or a USB serial port): 8 data bits, no
 // parity, 1 stop bit, RTS/CTS handshake. A command goes out as its text plus
-// LF; a reply is whatever arrives until an LF or until its time window ends.
+// LF; a reply is one line, read up to its LF within its time window (a line
+// still without its end when the window closes is no reply).
 // Port errors are written to the error log and come back as results: a read
 // they spoil is a driver error, a port that vanished is lost. A write to a
 // closed port opens it again first.
@@ -41,8 +42,8 @@ class SerialTransport : public Transport {
     void Close() override;
     bool IsOpen() const override;
 
-    // Discards what is waiting in the receive buffer, sends the command plus
-    // LF and pauses 5 ms, also after a failed write.
+    // Discards what is waiting in the receive buffer (outside a read), sends
+    // the command plus LF and pauses 5 ms, also after a failed write.
     LinkResult Write(const QString& command) override;
     LinkResult Read() override;
     LinkResult ReadTimed(double seconds) override;
@@ -65,6 +66,7 @@ class SerialTransport : public Transport {
     int m_baudRate = 115200;
     bool m_quiet = false;  // errors expected right now are not trapped
     bool m_closedByProgram = false;
+    bool m_reading = false;
     int m_errorCount = 0;
     QString m_lastError;
     int m_lastSpinner = -1;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "Commands.h"
 #include "EventWait.h"
@@ -61,8 +62,12 @@ TEST_F(SerialTransportTest, RepliesAreTrimmedAndShortOnesAreNoReply) {
         QString expected;
     };
     const Case cases[] = {
-        {"12.345\n", Kind::Ok, "12.345"}, {"1\n", Kind::Ok, "1"},     {"\n", Kind::ShortReply, ""},
-        {"", Kind::TimedOut, ""},         {"48.2", Kind::Ok, "48.2"},
+        {"12.345\n", Kind::Ok, "12.345"},
+        {"1\n", Kind::Ok, "1"},
+        {"\n", Kind::ShortReply, ""},
+        {"", Kind::TimedOut, ""},
+        // A reply cut short is no reading.
+        {"48.2", Kind::TimedOut, ""},
     };
     for (const Case& c : cases) {
         peer.SetResponder([&c](const QString&) { return c.sent; });
@@ -70,6 +75,21 @@ TEST_F(SerialTransportTest, RepliesAreTrimmedAndShortOnesAreNoReply) {
         const LinkResult result = serial.Read();
         EXPECT_EQ(result.kind, c.kind) << c.sent.toStdString();
         EXPECT_EQ(result.reply, c.expected) << c.sent.toStdString();
+    }
+}
+
+TEST_F(SerialTransportTest, ReplyInPiecesIsReadToItsLineEndAndNothingShifts) {
+    Open();
+    int query = 0;
+    peer.SetResponder([this, &query](const QString&) {
+        const QByteArray reply = QByteArray::number(++query) + "0.5,10.4,10.6,31.5\n";
+        QTimer::singleShot(25, [this, reply] { peer.Send(reply.mid(4, 6)); });
+        QTimer::singleShot(50, [this, reply] { peer.Send(reply.mid(10)); });
+        return reply.left(4);
+    });
+    for (int i = 1; i <= 3; ++i) {
+        serial.Write(Cmd::kPhaseCurrents);
+        EXPECT_EQ(serial.Read().reply, QString::number(i) + "0.5,10.4,10.6,31.5");
     }
 }
 
