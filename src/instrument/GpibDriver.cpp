@@ -27,6 +27,10 @@ int Low16(int value) {
     return static_cast<qint16>(static_cast<quint16>(value & 0xFFFF));
 }
 
+int StatusBits(int value) {
+    return value & 0xFFFF;
+}
+
 QStringList GpibDriver::CandidateFiles() {
     QStringList files;
     const QString named = qEnvironmentVariable("ZLD_GPIB_LIBRARY");
@@ -67,11 +71,12 @@ bool GpibDriver::Resolve() {
     m_ibwrt = reinterpret_cast<IbwrtFn>(m_library.resolve("ibwrt"));
     m_ibrd = reinterpret_cast<IbrdFn>(m_library.resolve("ibrd"));
     m_ibonl = reinterpret_cast<IbonlFn>(m_library.resolve("ibonl"));
+    m_ibtmo = reinterpret_cast<IbtmoFn>(m_library.resolve("ibtmo"));
     m_threadIbcnt = reinterpret_cast<IbcntFn>(m_library.resolve("ThreadIbcnt"));
     m_register = reinterpret_cast<RegisterFn>(m_library.resolve("RegisterGpibGlobalsForThread"));
     m_unregister =
         reinterpret_cast<UnregisterFn>(m_library.resolve("UnregisterGpibGlobalsForThread"));
-    if (m_ibdev && m_ibwrt && m_ibrd && m_ibonl && m_threadIbcnt) {
+    if (m_ibdev && m_ibwrt && m_ibrd && m_ibonl && m_ibtmo && m_threadIbcnt) {
         return true;
     }
     m_ibdev = nullptr;
@@ -120,16 +125,26 @@ void GpibDriver::SetOnline(int handle, int online) {
     m_ibonl(handle, online);
 }
 
-void GpibDriver::WriteBytes(int handle, const QByteArray& bytes) {
+void GpibDriver::SetTimeout(int handle, int code) {
     RegisterThread();
-    qCDebug(GpibLog) << "sent" << handle << bytes;
-    m_ibwrt(handle, bytes.constData(), static_cast<long>(bytes.size()));
+    qCDebug(GpibLog) << "ibtmo" << handle << code;
+    m_ibtmo(handle, code);
 }
 
-int GpibDriver::ReadBytes(int handle, char* buffer) {
+GpibDriver::Transfer GpibDriver::WriteBytes(int handle, const QByteArray& bytes) {
     RegisterThread();
-    m_ibrd(handle, buffer, kReadSize);
-    const int count = Low16(m_threadIbcnt());
-    qCDebug(GpibLog) << "read" << handle << count;
-    return count;
+    Transfer done;
+    done.status = StatusBits(m_ibwrt(handle, bytes.constData(), static_cast<long>(bytes.size())));
+    done.count = Low16(m_threadIbcnt());
+    qCDebug(GpibLog) << "sent" << handle << bytes << done.count << Qt::hex << done.status;
+    return done;
+}
+
+GpibDriver::Transfer GpibDriver::ReadBytes(int handle, char* buffer) {
+    RegisterThread();
+    Transfer done;
+    done.status = StatusBits(m_ibrd(handle, buffer, kReadSize));
+    done.count = Low16(m_threadIbcnt());
+    qCDebug(GpibLog) << "read" << handle << done.count << Qt::hex << done.status;
+    return done;
 }

@@ -12,8 +12,19 @@
 namespace {
 constexpr int kFailedHandle = -1;
 constexpr double kRetryPauseMs = 20.0;
-// The device time-out the driver is opened with.
+// How long a plain read waits for its reply, and a write for the device to
+// take the command: the device time-out the load has always been used with.
 constexpr double kDeviceTimeoutSeconds = 1.0;
+// A reply longer than anything the load sends ends here.
+constexpr int kMaxReplyBytes = 64 * 1024;
+
+QString Hex(int status) {
+    return QStringLiteral("0x%1").arg(status, 4, 16, QLatin1Char('0'));
+}
+
+QString Seconds(double seconds) {
+    return QString::number(seconds) + QStringLiteral(" s");
+}
 }  // namespace
 
 GpibTransport::GpibTransport(int primaryAddress) : m_address(primaryAddress) {}
@@ -50,6 +61,12 @@ int GpibTransport::ConnectDevice() {
             // only going offline clears.
             driver->SetOnline(kFailedHandle, 0);
             handle = driver->OpenDevice(address);
+        }
+        if (handle != kFailedHandle) {
+            // Calls wait in short slices, so that a command sent while a read
+            // waits (Stop's "LOAD OFF") goes out after one slice, not after
+            // the whole read.
+            driver->SetTimeout(handle, GpibDriver::kTimeout30ms);
         }
     });
     return handle;
@@ -104,8 +121,33 @@ LinkResult GpibTransport::Write(const QString& command) {
     const int handle = m_handle;
     const QByteArray bytes = command.toLatin1();
     GpibDriver* driver = m_driver.get();
-    m_worker->Run([handle, &bytes, driver] { driver->WriteBytes(handle, bytes); });
-    return LinkResult::Done();
+    const QDeadlineTimer deadline(static_cast<qint64>(kDeviceTimeoutSeconds * 1000.0));
+    int sent = 0;
+    for (;;) {
+        GpibDriver::Transfer done;
+        const QByteArray rest = bytes.mid(sent);
+        m_worker->Run([handle, &rest, driver, &done] { done = driver->WriteBytes(handle, rest); });
+        sent += qBound(0, done.count, static_cast<int>(rest.size()));
+        if (sent >= bytes.size() && !done.Failed()) {
+            return LinkResult::Done();
+        }
+        if (m_handle != handle) {
+            return NotOpen();
+        }
+        if (done.Failed() && !done.TimedOut()) {
+            return LinkResult::Failure(
+                LinkResult::Kind::DriverError,
+                QStringLiteral("the driver refused the command (status %1)").arg(Hex(done.status)));
+        }
+        if (deadline.hasExpired()) {
+            return LinkResult::Failure(LinkResult::Kind::DriverError,
+                                       QStringLiteral("the device took no command within %1")
+                                           .arg(Seconds(kDeviceTimeoutSeconds)));
+        }
+        if (done.count <= 0 && !done.TimedOut()) {
+            WaitWithEvents(kRetryPauseMs);
+        }
+    }
 }
 
 LinkResult GpibTransport::Read() {
@@ -116,47 +158,65 @@ LinkResult GpibTransport::ReadTimed(double seconds) {
     return ReadUntil(seconds);
 }
 
+GpibTransport::Slice GpibTransport::ReadSlice(int handle) {
+    GpibDriver* driver = m_driver.get();
+    Slice slice;
+    m_worker->Run([handle, driver, &slice] {
+        char buffer[GpibDriver::kReadSize];
+        slice.done = driver->ReadBytes(handle, buffer);
+        slice.bytes = QByteArray(buffer, qBound(0, slice.done.count, GpibDriver::kReadSize));
+    });
+    return slice;
+}
+
 LinkResult GpibTransport::ReadUntil(double seconds) {
     if (m_handle == 0 || !m_worker) {
         return NotOpen();
     }
     const int handle = m_handle;
-    GpibDriver* driver = m_driver.get();
-    char buffer[GpibDriver::kReadSize] = {};
-    int count = 0;
-    const double limit = std::isfinite(seconds) ? qBound(0.0, seconds, 1e6) : 0.0;
+    const double limit =
+        qMax(kDeviceTimeoutSeconds, std::isfinite(seconds) ? qBound(0.0, seconds, 1e6) : 0.0);
     const QDeadlineTimer deadline(static_cast<qint64>(limit * 1000.0));
     // Stop pressed while the read waits takes the device offline; reading on
     // would only wait out the rest of the time on a closed device.
     const auto closedMeanwhile = [this, handle] { return m_handle != handle; };
+    QByteArray received;
+    bool ended = false;
+    GpibDriver::Transfer last;
+    // Each slice waits at most the device time-out of 30 ms; between two,
+    // commands sent meanwhile go out. A reply is whole once EOI came with its
+    // last byte, or its line end came.
     for (;;) {
-        m_worker->Run(
-            [handle, driver, &buffer, &count] { count = driver->ReadBytes(handle, buffer); });
-        if (count != 0 || deadline.hasExpired() || closedMeanwhile()) {
+        const Slice slice = ReadSlice(handle);
+        last = slice.done;
+        received += slice.bytes.left(kMaxReplyBytes - received.size());
+        ended = last.Ended() || received.endsWith('\n') || received.size() >= kMaxReplyBytes;
+        if (ended || closedMeanwhile() || (last.Failed() && !last.TimedOut()) ||
+            deadline.hasExpired()) {
             break;
         }
-        // A driver that gives up at once (a bad handle) is not asked again
-        // in a tight loop.
-        WaitWithEvents(kRetryPauseMs);
-        if (closedMeanwhile()) {
-            break;
+        if (slice.bytes.isEmpty() && !last.TimedOut()) {
+            // A driver that gives up at once is not asked again in a tight loop.
+            WaitWithEvents(kRetryPauseMs);
         }
     }
-    if (count == 0 && closedMeanwhile()) {
-        return NotOpen();
+    LinkResult result;
+    if (ended) {
+        result = LinkResult::FromReceived(received, QString());
+    } else if (closedMeanwhile()) {
+        result = NotOpen();
+    } else if (last.Failed() && !last.TimedOut()) {
+        result = LinkResult::Failure(
+            LinkResult::Kind::DriverError,
+            QStringLiteral("the driver reported an error (status %1)").arg(Hex(last.status)));
+    } else {
+        if (received.isEmpty()) {
+            // Nothing came: one more read clears whatever the device was about
+            // to send, so it cannot answer the next query instead.
+            ReadSlice(handle);
+        }
+        result = LinkResult::Unfinished(received, Seconds(limit));
     }
-    if (count == 0) {
-        // Nothing came: one more read clears whatever the device was about
-        // to send, so it cannot answer the next query instead.
-        m_worker->Run([handle, driver] {
-            char discard[GpibDriver::kReadSize];
-            driver->ReadBytes(handle, discard);
-        });
-    }
-    const int used = qBound(0, count, GpibDriver::kReadSize);
-    const LinkResult result = LinkResult::FromReceived(
-        QByteArray(buffer, used), QStringLiteral("no reply within %1 s")
-                                      .arg(QString::number(qMax(limit, kDeviceTimeoutSeconds))));
     if (result.Ok()) {
         qCDebug(GpibLog) << "reply" << result.reply;
     } else {

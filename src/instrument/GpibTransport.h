@@ -1,17 +1,20 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
+#include "GpibDriver.h"
 #include "Transport.h"
 
-class GpibDriver;
 class GpibWorker;
 
 // The load on the GPIB bus. Commands go out unchanged (EOI marks the last
-// byte); a reply is what one driver read delivers. A device handle of 0 means
-// no device and never reaches the driver; a failed open leaves -1, on which
-// every read times out.
+// byte); a reply is read up to the byte that came with EOI, or its line end,
+// in as many driver reads as it takes. Every driver call waits at most 30 ms,
+// so a command sent while a read waits goes out within one such slice. A
+// device handle of 0 means no device and never reaches the driver; a failed
+// open leaves -1, on which the driver reports errors.
 class GpibTransport : public Transport {
   public:
     explicit GpibTransport(int primaryAddress);
@@ -31,13 +34,20 @@ class GpibTransport : public Transport {
 
     LinkResult Write(const QString& command) override;
     LinkResult Read() override;
-    // A timed test's result line: reads again while nothing comes, until
-    // `seconds` have passed, so a test longer than the device time-out still
-    // delivers its verdict.
+    // A timed test's result line: waits up to `seconds`, at least as long as
+    // a plain read, so a test longer than the device time-out still delivers
+    // its verdict.
     LinkResult ReadTimed(double seconds) override;
 
   private:
+    struct Slice {
+        QByteArray bytes;
+        GpibDriver::Transfer done;
+    };
+
     LinkResult ReadUntil(double seconds);
+    // One driver read on the worker thread.
+    Slice ReadSlice(int handle);
     LinkResult NotOpen() const;
     bool EnsureDriver(QString* error);
     int ConnectDevice();

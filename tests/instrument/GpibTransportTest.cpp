@@ -8,6 +8,7 @@
 #include "FakeGpibControl.h"
 #include "GpibDriver.h"
 #include "GpibTransport.h"
+#include "QStringPrinting.h"
 
 namespace {
 using Kind = LinkResult::Kind;
@@ -35,8 +36,8 @@ TEST_F(GpibTransportTest, OpenWriteReadClose) {
     gpib.Close();
     EXPECT_FALSE(gpib.IsOpen());
     EXPECT_EQ(fake.BusCalls(),
-              (QStringList{"ibdev(0,5,0,11,11,1)", "ibwrt(3,REMOTE,6)", "ibwrt(3,MEAS:VOLT?,10)",
-                           "ibrd(3,256)", "ibonl(3,0)"}));
+              (QStringList{"ibdev(0,5,0,11,11,1)", "ibtmo(3,8)", "ibwrt(3,REMOTE,6)",
+                           "ibwrt(3,MEAS:VOLT?,10)", "ibrd(3,256)", "ibonl(3,0)"}));
     // The calling thread registered once, before its first call.
     EXPECT_EQ(fake.Calls().first(), QStringLiteral("register"));
     EXPECT_EQ(fake.Calls().count(QStringLiteral("register")), 1);
@@ -48,8 +49,9 @@ TEST_F(GpibTransportTest, RefusedOpenIsRetriedOnce) {
     fake.QueueDevice(4);
     EXPECT_TRUE(gpib.Open().Ok());
     EXPECT_EQ(gpib.Handle(), 4);
-    EXPECT_EQ(fake.BusCalls(), (QStringList{"ibdev(0,7,0,11,11,1)", "ibonl(-1,0)",
-                                            "ibdev(0,7,0,11,11,1)", "ibwrt(4,REMOTE,6)"}));
+    EXPECT_EQ(fake.BusCalls(),
+              (QStringList{"ibdev(0,7,0,11,11,1)", "ibonl(-1,0)", "ibdev(0,7,0,11,11,1)",
+                           "ibtmo(4,8)", "ibwrt(4,REMOTE,6)"}));
 }
 
 TEST_F(GpibTransportTest, TwiceRefusedOpenKeepsMinusOneAndReadsNothing) {
@@ -58,36 +60,77 @@ TEST_F(GpibTransportTest, TwiceRefusedOpenKeepsMinusOneAndReadsNothing) {
     fake.QueueDevice(0xFFFF);  // -1 as the 16-bit handle it stands for
     EXPECT_EQ(gpib.Open().kind, Kind::OpenFailed);
     EXPECT_EQ(gpib.Handle(), -1);
-    EXPECT_EQ(gpib.Read().kind, Kind::TimedOut);
+    // The driver refuses the handle at once; the read says so.
+    const LinkResult read = gpib.Read();
+    EXPECT_EQ(read.kind, Kind::DriverError);
+    EXPECT_EQ(read.reason.toStdString(), "the driver reported an error (status 0x8000)");
     const QStringList calls = fake.BusCalls();
     EXPECT_FALSE(calls.join(' ').contains("REMOTE"));
-    EXPECT_EQ(calls.count(QStringLiteral("ibrd(-1,256)")), 2);
+    EXPECT_EQ(calls.count(QStringLiteral("ibrd(-1,256)")), 1);
 }
 
-TEST_F(GpibTransportTest, ByteCountDecidesTheReply) {
+TEST_F(GpibTransportTest, ReplyEndsWithEoiOrItsLineEnd) {
     GpibTransport gpib(5);
     gpib.Open();
     struct Case {
         QByteArray delivered;
+        bool eoi;
         Kind kind;
         QString expected;
-        int reads;
     };
     const Case cases[] = {
-        {"12.5\r\n", Kind::Ok, "12.5", 1},
-        {"1\n", Kind::Ok, "1", 1},
-        {"X", Kind::ShortReply, "", 1},
-        {"", Kind::TimedOut, "", 2},  // nothing came: a second read clears the device
-        {QByteArray(300, '7'), Kind::Ok, QString(256, '7'), 1},
+        {"12.5\r\n", true, Kind::Ok, "12.5"},
+        {"12.5", true, Kind::Ok, "12.5"},
+        {"1\n", false, Kind::Ok, "1"},
+        {"X", true, Kind::ShortReply, ""},
+        // Longer than one driver read: read on to its end.
+        {QByteArray(300, '7'), true, Kind::Ok, QString(300, '7')},
+        // Neither EOI nor a line end within the device time-out: no reading.
+        {"230.1,22", false, Kind::TimedOut, ""},
+        {"", false, Kind::TimedOut, ""},
     };
     for (const Case& c : cases) {
         fake.Reset();
-        fake.QueueRead(c.delivered);
+        if (!c.delivered.isEmpty()) {
+            fake.QueuePiece(c.delivered, 0, c.eoi);
+        }
         const LinkResult result = gpib.Read();
         EXPECT_EQ(result.kind, c.kind) << c.delivered.left(20).toStdString();
         EXPECT_EQ(result.reply, c.expected) << c.delivered.left(20).toStdString();
-        EXPECT_EQ(fake.BusCalls().count(QStringLiteral("ibrd(3,256)")), c.reads);
     }
+}
+
+TEST_F(GpibTransportTest, ReplyInPiecesIsReadToItsEndAndNothingShifts) {
+    GpibTransport gpib(5);
+    gpib.Open();
+    for (int i = 1; i <= 3; ++i) {
+        const QByteArray reply = QByteArray::number(i) + "30.1,229.8,231.0,230.3\n";
+        fake.QueuePiece(reply.left(3), 0, false);
+        fake.QueuePiece(reply.mid(3, 9), 80, false);
+        fake.QueuePiece(reply.mid(12), 120, true);
+        gpib.Write(Cmd::kPhaseVoltages);
+        EXPECT_EQ(gpib.Read().reply, QString::number(i) + "30.1,229.8,231.0,230.3");
+    }
+}
+
+TEST_F(GpibTransportTest, LoadOffGoesOutWhileASlowReplyIsAwaited) {
+    // Stop pressed while a query waits for a slow load: its "LOAD OFF" must
+    // not wait until the read is over.
+    GpibTransport gpib(5);
+    gpib.Open();
+    fake.Reset();
+    fake.AnswerQueries("51.2,51.2,51.2,51.2\n", 1500);
+    bool sent = false;
+    QTimer::singleShot(100, [&gpib, &sent] { sent = gpib.Write(Cmd::kLoadOff).Ok(); });
+    gpib.Write(Cmd::kPhaseVoltages);
+    EXPECT_EQ(gpib.ReadTimed(10.0).reply, QStringLiteral("51.2,51.2,51.2,51.2"));
+    EXPECT_TRUE(sent);
+    // The read went on after "LOAD OFF" had gone out: it did not hold it.
+    const QStringList calls = fake.BusCalls();
+    const qsizetype off = calls.indexOf(QStringLiteral("ibwrt(3,LOAD OFF,8)"));
+    ASSERT_GE(off, 0);
+    EXPECT_EQ(calls.indexOf(QStringLiteral("ibwrt(3,GLOB:MEAS:VOLT?,15)")), 0);
+    EXPECT_GT(calls.mid(off).count(QStringLiteral("ibrd(3,256)")), 1);
 }
 
 TEST_F(GpibTransportTest, AddressZeroNeverTouchesTheDriver) {
@@ -120,11 +163,9 @@ TEST_F(GpibTransportTest, TimedReadKeepsReadingUntilTheResultComes) {
     GpibTransport gpib(5);
     gpib.Open();
     fake.Reset();
-    fake.QueueRead("");
-    fake.QueueRead("");
-    fake.QueueRead("NG,48.2,10.1\n");
+    // The result of a pulse train comes well after the device time-out.
+    fake.QueuePiece("NG,48.2,10.1\n", 1300, true);
     EXPECT_EQ(gpib.ReadTimed(30.0).reply, QStringLiteral("NG,48.2,10.1"));
-    EXPECT_EQ(fake.BusCalls().count(QStringLiteral("ibrd(3,256)")), 3);
 }
 
 TEST_F(GpibTransportTest, CloseDuringATimedReadEndsIt) {
