@@ -4,6 +4,7 @@
 
 #include "ActionCatalogue.h"
 #include "Clock.h"
+#include "LoadConnection.h"
 #include "NumberText.h"
 #include "PointLog.h"
 #include "Station.h"
@@ -12,6 +13,16 @@ RunProgress::RunProgress(Station& station, QObject* parent) : QObject(parent), m
     QObject::connect(&station.Control(), &RunControl::stepEntered, this,
                      &RunProgress::OnStepEntered);
     QObject::connect(&station.Control(), &RunControl::pointLogged, this, &RunProgress::OnPoint);
+    QObject::connect(&station.Connection(), &LoadConnection::connectProgress, this,
+                     &RunProgress::OnConnecting);
+}
+
+void RunProgress::OnConnecting(const QString& text) {
+    if (text.isEmpty()) {
+        return;
+    }
+    std::printf("%s\n", text.toLocal8Bit().constData());
+    std::fflush(stdout);
 }
 
 void RunProgress::OnStepEntered(int gridRow) {

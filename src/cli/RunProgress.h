@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class Station;
 struct MeasuredPoint;
 
-// Prints a run's progress on stdout: a line at every step entry and at every
-// measurement point.
+// Prints a run's progress on stdout: a line while the load is being
+// connected, at every step entry and at every measurement point.
 class RunProgress : public QObject {
     Q_OBJECT
 
@@ -14,6 +15,7 @@ class RunProgress : public QObject {
     explicit RunProgress(Station& station, QObject* parent = nullptr);
 
   private:
+    void OnConnecting(const QString& text);
     void OnStepEntered(int gridRow);
     void OnPoint(const MeasuredPoint& point);
 

@@ -31,6 +31,13 @@ struct ConnectionPanel {
 
     // The address as typed, as one line.
     QString TypedIp() const { return OneLine(ip); }
+    // What is wrong with the typed address for the LAN: "" when it is an
+    // IPv4 address (four numbers 0 to 255, no leading zeros) or a host name.
+    QString IpProblem() const;
+
+    // `text` names a host: an IPv4 address in dotted decimal form, or a host
+    // name of letters, digits, hyphens and dots whose last part is no number.
+    static bool IsHostText(const QString& text);
 
     // A text without its line breaks: a line break inside a stored value
     // would start a new key, or section, of the settings file.

@@ -20,53 +20,75 @@ bool ConnectionPass::Answered(int load) const {
     return load >= 0 && load < static_cast<int>(m_answered.size()) && m_answered[load];
 }
 
-bool ConnectionPass::OpenForProbe(int record) {
+bool ConnectionPass::Unticked(int record) const {
+    // Only a serial channel is left alone while its box is not ticked.
+    return m_records[record].medium == Medium::Serial && !m_panel.channelEnabled[kFirstLoad];
+}
+
+void ConnectionPass::Progress(const QString& text) const {
+    if (m_progress) {
+        m_progress(text);
+    }
+}
+
+LinkResult ConnectionPass::OpenForProbe(int record) {
     ConnectionRecord& rec = m_records[record];
     switch (rec.medium) {
-        case Medium::Lan:
-            rec.ip = m_panel.TypedIp();
+        case Medium::Lan: {
+            rec.ip = m_panel.TypedIp().trimmed();
             rec.port = ConnectionPanel::TypedInteger(m_panel.port);
-            m_links.Open(record);
-            return true;
-        case Medium::Gpib:
-            m_links.Open(record);
-            return true;
-        case Medium::Serial:
-            if (!m_panel.channelEnabled[kFirstLoad]) {
-                return false;
+            const QString problem = m_panel.IpProblem();
+            if (!problem.isEmpty()) {
+                return LinkResult::Failure(LinkResult::Kind::OpenFailed, problem);
             }
-            m_links.Open(record);
-            return m_links.IsOpen(record);
+            break;
+        }
+        case Medium::Serial:
+            if (Unticked(record)) {
+                return LinkResult::Failure(
+                    LinkResult::Kind::OpenFailed,
+                    QStringLiteral("the channel is not ticked in the connection setup"));
+            }
+            break;
+        case Medium::Gpib:
+            break;
     }
-    return false;
+    Progress(QStringLiteral("Connecting to %1...").arg(m_links.Address(record)));
+    return m_links.Open(record);
 }
 
 int ConnectionPass::Run() {
     int answered = 0;
     m_probeReply.clear();
+    m_failure.clear();
+    m_answered[kFirstLoad] = false;
     const int record = RecordOfLoad(kFirstLoad);
-    if (!OpenForProbe(record)) {
-        // Nothing could be asked: no load is known to answer, and the row
-        // keeps the status it shows.
-        m_answered[kFirstLoad] = false;
+    LinkResult result = OpenForProbe(record);
+    if (result.Ok()) {
+        result = m_links.Write(record, Cmd::kProbeVoltage);
+    }
+    // Any reply at all, even one that is no number, means a load answered.
+    if (result.Ok()) {
+        result = m_links.Read(record);
+    }
+    Progress(QString());
+    if (!result.Ok()) {
+        m_failure = QStringLiteral("%1: %2").arg(m_links.Place(record), result.reason);
+        // A channel that was not asked keeps the status it shows.
+        if (!Unticked(record)) {
+            m_grid.SetStatus(kFirstLoad, StatusGridModel::kConnectFail);
+        }
         return answered;
     }
-    m_links.Write(record, Cmd::kProbeVoltage);
-    // Any reply at all, even one that is no number, means a load answered.
-    const LinkResult probe = m_links.Read(record);
-    const bool replied = probe.Ok();
-    m_answered[kFirstLoad] = replied;
-    if (replied) {
-        m_probeReply = probe.reply;
-        if (m_records[record].medium == Medium::Lan) {
-            m_grid.SetAddress(kFirstLoad, m_panel.ip);
-        }
-        m_grid.SetStatus(kFirstLoad, StatusGridModel::kConnectOk);
-        answered += 1;
-        SendInitialSettings(record);
-    } else {
-        m_grid.SetStatus(kFirstLoad, StatusGridModel::kConnectFail);
+    m_answered[kFirstLoad] = true;
+    m_links.MarkAnswered(record);
+    m_probeReply = result.reply;
+    if (m_records[record].medium == Medium::Lan) {
+        m_grid.SetAddress(kFirstLoad, m_panel.ip);
     }
+    m_grid.SetStatus(kFirstLoad, StatusGridModel::kConnectOk);
+    answered += 1;
+    SendInitialSettings(record);
     return answered;
 }
 

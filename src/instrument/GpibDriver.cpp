@@ -56,12 +56,12 @@ bool GpibDriver::Load(QString* error) {
             qCDebug(GpibLog) << "driver" << m_library.fileName();
             return true;
         }
-        tried << QStringLiteral("%1 (%2)").arg(file, m_library.errorString());
+        qCDebug(GpibLog) << "no driver in" << file << m_library.errorString();
+        tried << file;
         m_library.unload();
     }
-    qCDebug(GpibLog) << "no driver:" << tried;
     if (error != nullptr) {
-        *error = tried.join(QStringLiteral("; "));
+        *error = tried.join(QStringLiteral(", "));
     }
     return false;
 }

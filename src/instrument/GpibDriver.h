@@ -44,7 +44,7 @@ class GpibDriver {
     static QStringList CandidateFiles();
 
     // Loads the first candidate that offers every call. On failure `error`
-    // lists what was tried.
+    // lists the files tried.
     bool Load(QString* error = nullptr);
     bool IsLoaded() const { return m_ibdev != nullptr; }
 

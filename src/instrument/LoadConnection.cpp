@@ -10,7 +10,9 @@ LoadConnection::LoadConnection(Operator& op, const Clock& clock, QObject* parent
     : QObject(parent),
       m_factory(clock),
       m_links(op, m_records, m_factory),
-      m_pass(m_records, m_panel, m_links, m_statusGrid) {}
+      m_pass(m_records, m_panel, m_links, m_statusGrid) {
+    m_pass.SetProgressHook([this](const QString& text) { emit connectProgress(text); });
+}
 
 LoadConnection::~LoadConnection() = default;
 

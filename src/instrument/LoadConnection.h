@@ -44,6 +44,9 @@ class LoadConnection : public QObject {
     // The load's answer to the last connection pass's probe "MEAS:VOLT?": the
     // voltage at its input; "" when no load answered.
     QString ProbeReply() const { return m_pass.ProbeReply(); }
+    // Why no load answered the last connection pass, on one line: "Channel 1,
+    // LAN 127.0.0.1:4001: connection refused"; "" when one did.
+    QString ConnectFailure() const { return m_pass.Failure(); }
 
     // Restores channel 1's record and the panel from the settings file and
     // the test file.
@@ -66,6 +69,9 @@ class LoadConnection : public QObject {
   signals:
     void loadCountChanged(int count);
     void panelChanged();
+    // The connection pass is connecting: "Connecting to 127.0.0.1:4001...";
+    // "" once it is over.
+    void connectProgress(const QString& text);
 
   private:
     ConnectionTable m_records;

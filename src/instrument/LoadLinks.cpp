@@ -5,9 +5,7 @@
 #include "Transport.h"
 
 namespace {
-const QString kConnectFail = QStringLiteral("Connect Fail!");
 const QString kLostConnect = QStringLiteral("Lost Connect!");
-const QString kDriverMissing = QStringLiteral("GPIB driver library not found");
 
 // Only a LAN link has been watched for loss so far; a serial or GPIB read
 // that finds its link gone reads as no reply.
@@ -74,16 +72,9 @@ LinkResult LoadLinks::Open(int record) {
         Rebuild(record, setup);
     }
     link.lost = false;
+    link.answered = false;
     const LinkResult result = link.transport->Open();
     Trace(record, "open", result);
-    if (result.kind == LinkResult::Kind::NoDriver) {
-        if (!m_missingDriverReported) {
-            m_missingDriverReported = true;
-            m_operator.ShowMessage(kDriverMissing);
-        }
-    } else if (result.kind == LinkResult::Kind::OpenFailed && setup.medium == Medium::Lan) {
-        m_operator.ShowMessage(kConnectFail);
-    }
     return result;
 }
 
@@ -124,7 +115,8 @@ void LoadLinks::Trace(int record, const char* operation, const LinkResult& resul
 LinkResult LoadLinks::Noticed(int record, const char* operation, const LinkResult& result) {
     Trace(record, operation, result);
     Link& link = m_links[record];
-    if (result.kind == LinkResult::Kind::Lost && !link.lost && WatchedForLoss(link.setup.medium)) {
+    if (result.kind == LinkResult::Kind::Lost && link.answered && !link.lost &&
+        WatchedForLoss(link.setup.medium)) {
         link.lost = true;
         m_operator.ShowMessage(kLostConnect);
     }
@@ -133,4 +125,36 @@ LinkResult LoadLinks::Noticed(int record, const char* operation, const LinkResul
 
 bool LoadLinks::LinkLost(int record) const {
     return ValidRecord(record) && m_links[record].lost;
+}
+
+void LoadLinks::MarkAnswered(int record) {
+    if (ValidRecord(record)) {
+        m_links[record].answered = true;
+    }
+}
+
+QString LoadLinks::Address(int record) const {
+    if (!ValidRecord(record)) {
+        return QString();
+    }
+    const LinkSetup setup = m_factory.SetupFor(m_records[record]);
+    const QString address = setup.Address();
+    if (setup.medium == Medium::Gpib) {
+        return QStringLiteral("GPIB address %1").arg(address);
+    }
+    return address.isEmpty() ? QStringLiteral("(no port chosen)") : address;
+}
+
+QString LoadLinks::Place(int record) const {
+    if (!ValidRecord(record)) {
+        return QStringLiteral("Channel %1").arg(record);
+    }
+    const Medium medium = m_records[record].medium;
+    // Channel n uses record n.
+    return QStringLiteral("Channel %1, %2")
+        .arg(record)
+        .arg(medium == Medium::Gpib
+                 ? Address(record)
+                 : QStringLiteral("%1 %2").arg(QString::fromLatin1(MediumName(medium)),
+                                               Address(record)));
 }

@@ -15,11 +15,12 @@ class Transport;
 // close by record index. A link is built from its record on first use, and
 // built anew at Open when the record names another load.
 //
-// This is where link results become operator messages: "Connect Fail!" when
-// a LAN link cannot be opened, "Lost Connect!" once per open when a LAN link
-// is found gone, and "GPIB driver library not found" once. Serial and GPIB
-// links report lost links the same way, but only a LAN link counts as lost
-// (LinkLost) and is announced so far.
+// A link that fails to open, or to answer the connection pass, is not told
+// here: the connection pass says in one message why no load answered. Once
+// the load has answered on a link (MarkAnswered), a LAN link found gone is
+// announced with "Lost Connect!", once per open. Serial and GPIB links report
+// lost links the same way, but only a LAN link counts as lost (LinkLost) and
+// is announced so far.
 class LoadLinks {
   public:
     LoadLinks(Operator& op, const ConnectionTable& records, const TransportFactory& factory);
@@ -37,12 +38,23 @@ class LoadLinks {
 
     // True when the record's link was found gone since it was last opened.
     bool LinkLost(int record) const;
+    // The load answered on the record's link: from now until the next Open,
+    // its loss is announced.
+    void MarkAnswered(int record);
+
+    // Where the record's load is, for people, as its record names it now:
+    // "127.0.0.1:4001", "/dev/ttyUSB0", "GPIB address 5".
+    QString Address(int record) const;
+    // The same with the channel and medium: "Channel 1, LAN 127.0.0.1:4001",
+    // "Channel 1, serial /dev/ttyUSB0", "Channel 1, GPIB address 5".
+    QString Place(int record) const;
 
   private:
     struct Link {
         std::unique_ptr<Transport> transport;
         LinkSetup setup;
         bool lost = false;
+        bool answered = false;
     };
 
     bool ValidRecord(int record) const { return record >= 0 && record < kConnectionRecordCount; }
@@ -56,5 +68,4 @@ class LoadLinks {
     const ConnectionTable& m_records;
     const TransportFactory& m_factory;
     std::array<Link, kConnectionRecordCount> m_links;
-    bool m_missingDriverReported = false;
 };

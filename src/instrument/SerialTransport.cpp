@@ -17,6 +17,18 @@ constexpr qsizetype kMaxReplyBytes = 64 * 1024;
 // Longest slice a read lets events run before it looks at the clock again.
 constexpr qint64 kWaitSliceMs = 10;
 const QChar kSpinner[] = {QLatin1Char('-'), QLatin1Char('\\'), QLatin1Char('|'), QLatin1Char('/')};
+
+// Why a port could not be opened, in the words a person acts on.
+QString OpenFailure(QSerialPort::SerialPortError error, const QString& systemText) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return QStringLiteral("no such device");
+        case QSerialPort::PermissionError:
+            return QStringLiteral("permission denied, or the port is in use (%1)").arg(systemText);
+        default:
+            return systemText;
+    }
+}
 }  // namespace
 
 SerialTransport::SerialTransport(const Clock& clock) : m_clock(clock) {
@@ -62,10 +74,10 @@ bool SerialTransport::OpenPort() {
     const int errorsBefore = m_errorCount;
     qCDebug(SerialLog) << "open" << m_portName << m_baudRate;
     if (!m_port.open(QIODevice::ReadWrite) || m_errorCount != errorsBefore) {
+        m_lastError = OpenFailure(m_port.error(), m_port.errorString());
         if (m_port.isOpen()) {
             m_port.close();
         }
-        m_lastError = QStringLiteral("%1 (%2)").arg(m_port.errorString(), m_portName);
         return false;
     }
     m_closedByProgram = false;

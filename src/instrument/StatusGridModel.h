@@ -19,9 +19,11 @@ class StatusGridModel : public QAbstractTableModel {
     static constexpr int kTextRgbRole = Qt::UserRole + 1;
     static constexpr int kColumnCount = 3;
 
+    // Text colours dark enough to read on the grid's white (contrast above
+    // 4.5:1).
     static constexpr int kBlue = 0x0000FF;
-    static constexpr int kGreen = 0x00FF00;
-    static constexpr int kRed = 0xFF0000;
+    static constexpr int kGreen = 0x008000;
+    static constexpr int kRed = 0xC00000;
 
     explicit StatusGridModel(QObject* parent = nullptr);
 

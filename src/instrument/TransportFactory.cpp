@@ -14,6 +14,18 @@ bool LinkSetup::operator==(const LinkSetup& other) const {
            gpibAddress == other.gpibAddress;
 }
 
+QString LinkSetup::Address() const {
+    switch (medium) {
+        case Medium::Serial:
+            return serialDevice;
+        case Medium::Gpib:
+            return QString::number(gpibAddress);
+        case Medium::Lan:
+            break;
+    }
+    return QStringLiteral("%1:%2").arg(host.trimmed()).arg(port);
+}
+
 TransportFactory::TransportFactory(const Clock& clock) : m_clock(clock) {}
 
 LinkSetup TransportFactory::SetupFor(const ConnectionRecord& record) const {

@@ -23,6 +23,10 @@ struct LinkSetup {
     QString errorLogFolder;
     int gpibAddress = 0;  // GPIB
 
+    // Where the load is, as its transport names it: "127.0.0.1:4001",
+    // "/dev/ttyUSB0", "5".
+    QString Address() const;
+
     bool operator==(const LinkSetup& other) const;
     bool operator!=(const LinkSetup& other) const { return !(*this == other); }
 };

@@ -55,7 +55,8 @@ class Displays : public QObject {
     // orange (RGB 255, 128, 0) while a run goes.
     enum class FrameBackground { ButtonFace, Running };
     static constexpr unsigned kRunningRgb = 0xFF8000;
-    static constexpr unsigned kLoadErrorRgb = 0xFF0000;
+    // A dark red: readable (contrast above 4.5:1) on the idle frame.
+    static constexpr unsigned kLoadErrorRgb = 0xB00000;
 
     explicit Displays(QObject* parent = nullptr);
 

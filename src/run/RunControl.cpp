@@ -232,7 +232,6 @@ void RunControl::StartRun() {
 
 void RunControl::EnterRunning() {
     RunState& s = m_ctx.state;
-    m_ctx.displays.SetChannelBackground(Displays::FrameBackground::Running);
     SetEditing(false);
     s.Running = true;
     s.LinkLostReported = false;
@@ -251,10 +250,15 @@ bool RunControl::ConnectLoad() {
     if (loads == 0) {
         AppendCaption(kLoadError);
         m_ctx.displays.SetChannelCaptionRed(true);
-        m_ctx.op.ShowMessage(QStringLiteral("Electronic Load Connect Error, Please check it."));
+        // One message, saying where the load was looked for and why it did
+        // not answer.
+        m_ctx.op.ShowMessage(QStringLiteral("Electronic Load Connect Error, Please check it.\n%1")
+                                 .arg(m_ctx.connection.ConnectFailure()));
         StopRun(RunOutcome::NoLoad);
         return false;
     }
+    // The frame shows a run only once there is a load to run it on.
+    m_ctx.displays.SetChannelBackground(Displays::FrameBackground::Running);
     return true;
 }
 

@@ -2,9 +2,11 @@
 
 #include <signal.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include "IniFile.h"
@@ -82,22 +84,42 @@ TEST(RunnerProcess, CtrlCSwitchesTheLoadOffAndExitsWith130) {
     EXPECT_TRUE(journal.join('\n').contains(" LOAD ON"));
 }
 
-TEST(RunnerProcess, NoLoadAnsweringExitsWith2AndSaysSo) {
-    QTemporaryDir home;
-    QProcess sim;
-    const quint16 port = StartSim(sim, home.filePath("journal.txt"));
-    ASSERT_NE(port, 0);
-    sim.terminate();  // the port is free again: nobody answers there
-    sim.waitForFinished(10000);
-    WriteLongDischarge(home.path(), port);
-
-    QProcess run;
-    run.start(ZLD_RUN_PATH, {"--home", home.path()});
-    ASSERT_TRUE(run.waitForFinished(60000));
-    EXPECT_EQ(run.exitCode(), 2);
-    const QByteArray errors = run.readAllStandardError();
-    EXPECT_TRUE(errors.contains("message: Connect Fail!"));
-    EXPECT_TRUE(errors.contains("message: Electronic Load Connect Error, Please check it."));
+TEST(RunnerProcess, NoLoadAnsweringExitsWith2AndSaysWhereAndWhyOnce) {
+    struct Case {
+        const char* peer;
+        QString reason;
+    };
+    // A port nobody listens on any more, and a peer that takes the
+    // connection and never answers (the kernel accepts it for the server).
+    const Case cases[] = {{"refused", "connection refused"}, {"silent", "no reply within 10 s"}};
+    for (const Case& c : cases) {
+        QTcpServer peer;
+        ASSERT_TRUE(peer.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = peer.serverPort();
+        if (QByteArray(c.peer) == "refused") {
+            peer.close();
+        }
+        QTemporaryDir home;
+        WriteLongDischarge(home.path(), port);
+        QProcess run;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        run.start(ZLD_RUN_PATH, {"--home", home.path()});
+        ASSERT_TRUE(run.waitForFinished(60000)) << c.peer;
+        EXPECT_EQ(run.exitCode(), 2) << c.peer;
+        const QString address = "127.0.0.1:" + QString::number(port);
+        EXPECT_TRUE(
+            run.readAllStandardOutput().contains(("Connecting to " + address + "...\n").toUtf8()));
+        const QString errors = QString::fromLocal8Bit(run.readAllStandardError());
+        // One message of two lines, each line marked as the terminal shows it.
+        EXPECT_EQ(errors,
+                  "message: Electronic Load Connect Error, Please check it.\n"
+                  "message: Channel 1, LAN " +
+                      address + ": " + c.reason + "\n");
+        // Refused at once, silent within the read time-out: never the old
+        // half minute.
+        EXPECT_LT(elapsed.elapsed(), 25000) << c.peer;
+    }
 }
 
 namespace {

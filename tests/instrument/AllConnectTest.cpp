@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QLibrary>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include "FakeGpibControl.h"
 #include "GpibDriver.h"
 #include "LoadConnection.h"
+#include "QStringPrinting.h"
 #include "RecordingOperator.h"
 #include "SimulatedLoad.h"
 #include "TestFiles.h"
@@ -152,21 +154,72 @@ TEST_F(AllConnectTest, LinkClosedByTheProgramDuringAReadIsNoLostLink) {
     EXPECT_TRUE(op.messages.isEmpty());
 }
 
-TEST_F(AllConnectTest, UnreachableLanLoadShowsConnectFailThenLostConnect) {
-    LanTimings timings;
-    timings.settleMs = 0;
-    timings.connectBudgetMs = 300;
-    connection.SetLanTimings(timings);
+TEST_F(AllConnectTest, LanLoadThatDoesNotAnswerIsToldWhereAndWhyInOneLine) {
+    QSignalSpy progress(&connection, &LoadConnection::connectProgress);
     LoadSettings("[TRIO]\r\nConnectMode=2\r\n");
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const QString address = "127.0.0.1:" + QString::number(closed.serverPort());
     connection.Panel().ip = QStringLiteral("127.0.0.1");
     connection.Panel().port = QString::number(closed.serverPort());
     closed.close();
     EXPECT_EQ(connection.AllConnect(), 0);
-    EXPECT_EQ(op.Texts(),
-              (QStringList{QStringLiteral("Connect Fail!"), QStringLiteral("Lost Connect!")}));
+    EXPECT_EQ(connection.ConnectFailure(), "Channel 1, LAN " + address + ": connection refused");
     EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Connect Fail"));
+    ASSERT_EQ(progress.size(), 2);
+    EXPECT_EQ(progress[0][0].toString(), "Connecting to " + address + "...");
+    EXPECT_EQ(progress[1][0].toString(), "");
+
+    // A load that takes the connection and stays silent.
+    UseSimOverLan();
+    SimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    EXPECT_EQ(connection.AllConnect(), 0);
+    EXPECT_EQ(connection.ConnectFailure(),
+              "Channel 1, LAN 127.0.0.1:" + connection.Panel().port + ": no reply within 1 s");
+
+    // An address that names no host is not dialled at all.
+    progress.clear();
+    connection.Panel().ip = QStringLiteral("192.168.16");
+    EXPECT_EQ(connection.AllConnect(), 0);
+    EXPECT_TRUE(connection.ConnectFailure().endsWith(
+        "Load IP \"192.168.16\" is neither an IPv4 address nor a host name."))
+        << connection.ConnectFailure().toStdString();
+    for (const QList<QVariant>& shown : progress) {
+        EXPECT_FALSE(shown[0].toString().startsWith("Connecting"));
+    }
+    // The pass itself shows no message: Start tells the operator once.
+    EXPECT_TRUE(op.messages.isEmpty());
+}
+
+TEST_F(AllConnectTest, SerialAndGpibLoadsThatCannotBeReachedSayWhy) {
+    const QString missing = PathOf("no-such-tty");
+    LoadSettings("[TRIO]\r\nConnectMode=0\r\n[Serial Ports]\r\nCOM1=" + missing.toUtf8() + "\r\n");
+    EXPECT_EQ(connection.AllConnect(), 0);
+    EXPECT_EQ(connection.ConnectFailure(), "Channel 1, serial " + missing + ": no such device");
+
+    connection.Panel().channelEnabled[0] = false;
+    EXPECT_EQ(connection.AllConnect(), 0);
+    EXPECT_EQ(
+        connection.ConnectFailure(),
+        "Channel 1, serial " + missing + ": the channel is not ticked in the connection setup");
+
+    for (const QString& name : GpibDriver::CandidateFiles()) {
+        if (QLibrary(name).load()) {
+            GTEST_SKIP() << "a GPIB driver is installed here";
+        }
+    }
+    qputenv("ZLD_GPIB_LIBRARY", "/nonexistent/libnogpib.so");
+    LoadSettings("[TRIO]\r\nConnectMode=1\r\n");
+    EXPECT_EQ(connection.AllConnect(), 0);
+    qunsetenv("ZLD_GPIB_LIBRARY");
+    EXPECT_TRUE(connection.ConnectFailure().startsWith(
+        "Channel 1, GPIB address 5: GPIB driver library not found (tried "
+        "/nonexistent/libnogpib.so, "))
+        << connection.ConnectFailure().toStdString();
+    EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Connect Fail"));
+    EXPECT_TRUE(op.messages.isEmpty());
 }
 
 TEST_F(AllConnectTest, PassAfterTheAddressChangedReachesTheNewLoad) {
@@ -201,19 +254,4 @@ TEST_F(AllConnectTest, GpibLoadGetsRemoteThenTheSettingsWithoutLinearOnes) {
     connection.CloseChannel(1);
     EXPECT_EQ(fake.BusCalls().last(), QStringLiteral("ibonl(3,0)"));
     qunsetenv("ZLD_GPIB_LIBRARY");
-}
-
-TEST_F(AllConnectTest, MissingGpibDriverIsToldOnceAndNoLoadAnswers) {
-    for (const QString& name : GpibDriver::CandidateFiles()) {
-        if (QLibrary(name).load()) {
-            GTEST_SKIP() << "a GPIB driver is installed here";
-        }
-    }
-    qputenv("ZLD_GPIB_LIBRARY", "/nonexistent/libnogpib.so");
-    LoadSettings("[TRIO]\r\nConnectMode=1\r\n");
-    EXPECT_EQ(connection.AllConnect(), 0);
-    EXPECT_EQ(connection.AllConnect(), 0);
-    qunsetenv("ZLD_GPIB_LIBRARY");
-    EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("GPIB driver library not found")});
-    EXPECT_EQ(Grid().Text(0, StatusGridModel::kStatusColumn), QStringLiteral("Connect Fail"));
 }

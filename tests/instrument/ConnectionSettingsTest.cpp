@@ -155,3 +155,22 @@ TEST_F(ConnectionSettingsTest, KeysReadWhateverTheirCaseAndKeepTheirSpellingWhen
                          "RS232toRS485=0\r\nLoadCheck=1\r\n"));
     EXPECT_EQ(Channel1().rs485Id, 8);
 }
+
+TEST(ConnectionPanelAddressTest, AnIpv4AddressOrAHostNameIsAccepted) {
+    for (const char* text : {"192.168.16.128", "127.0.0.1", "0.0.0.0", "255.255.255.255",
+                             "localhost", "load-3.lab.example", "LOAD7.", "a1"}) {
+        EXPECT_TRUE(ConnectionPanel::IsHostText(text)) << text;
+    }
+    // Mistyped addresses, and forms some resolvers would read as another host
+    // (octal "016", a bare number).
+    for (const char* text : {"", "192.168.16", "192.168.16.256", "1.2.3.4.5", "192.168.016.128",
+                             "3232239744", "-load", "load_3", "lab..example", "two words",
+                             "::1", "http://192.168.16.128"}) {
+        EXPECT_FALSE(ConnectionPanel::IsHostText(text)) << text;
+    }
+    ConnectionPanel panel;
+    panel.ip = QStringLiteral(" 10.0.0.9\r\n");
+    EXPECT_EQ(panel.IpProblem(), QString());
+    panel.ip = QStringLiteral(" ");
+    EXPECT_EQ(panel.IpProblem(), QStringLiteral("Load IP must not be empty."));
+}

@@ -55,8 +55,18 @@ TEST(RunSafety, NoStepsAndNoLoadAreReported) {
         RunHarness h;
         h.Prepare({{"LoadLevel", "CC", "5", "0"}});
         h.sim.reset();  // nothing listens on the port any more
+        const QString address = "127.0.0.1:" + h.station->Connection().Panel().port;
+        bool frameShowedARun = true;
+        h.op.onMessage = [&](const QString&) {
+            frameShowedARun =
+                h.station->Views().ChannelBackground() == Displays::FrameBackground::Running;
+        };
         EXPECT_EQ(h.Run(), RunOutcome::NoLoad);
-        EXPECT_TRUE(h.op.Texts().contains("Electronic Load Connect Error, Please check it."));
+        // One message: the known text, then where and why on a line of its own.
+        EXPECT_EQ(h.op.Texts(), QStringList{"Electronic Load Connect Error, Please check it.\n"
+                                            "Channel 1, LAN " +
+                                            address + ": connection refused"});
+        EXPECT_FALSE(frameShowedARun);
         EXPECT_EQ(h.station->Views().Get(Displays::ChannelCaption), "Channel - 1");
     }
 }
@@ -67,9 +77,8 @@ TEST(RunSafety, ErrorInsideATickReleasesTheLoadAndSaysWhere) {
                {"PlusLoad", "20", "2", "10", "10", "1", "2", "10", "NextStep"}});
     // The check before the start refuses a table holding such a value, so it
     // reaches the steps the run reads once the run has begun.
-    QObject::connect(&h.station->Control(), &RunControl::runStarted, [&] {
-        h.station->Test().Records().SetField(1, StepField::MeasTime, "soon");
-    });
+    QObject::connect(&h.station->Control(), &RunControl::runStarted,
+                     [&] { h.station->Test().Records().SetField(1, StepField::MeasTime, "soon"); });
     ASSERT_EQ(h.Run(), RunOutcome::Error);
     EXPECT_TRUE(h.op.Texts().contains(
         "Test stopped at step 2: the PlusLoad setup time \"soon\" is not a number"));

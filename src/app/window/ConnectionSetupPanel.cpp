@@ -90,6 +90,8 @@ ConnectionSetupPanel::ConnectionSetupPanel(LoadConnection& connection, Operator&
     connect(m_comPort, &QComboBox::currentTextChanged, this,
             &ConnectionSetupPanel::ShowSerialDevice);
     connect(&m_connection, &LoadConnection::panelChanged, this, &ConnectionSetupPanel::Refresh);
+    connect(m_media, &QButtonGroup::idToggled, this,
+            &ConnectionSetupPanel::EnableChosenMediumFields);
     Refresh();
 }
 
@@ -203,6 +205,7 @@ void ConnectionSetupPanel::Refresh() {
     m_rs485Id->setText(data.rs485Id);
     m_unitCount->setText(data.unitCount);
     ShowSerialDevice();
+    EnableChosenMediumFields();
 }
 
 void ConnectionSetupPanel::ShowSerialDevice() {
@@ -211,9 +214,36 @@ void ConnectionSetupPanel::ShowSerialDevice() {
     m_serialDevice->setText(device.isEmpty() ? QStringLiteral("(none)") : device);
 }
 
+std::optional<Medium> ConnectionSetupPanel::ChosenMedium() const {
+    const int chosen = m_media->checkedId();  // -1 when nothing is chosen
+    return chosen >= 0 ? std::optional<Medium>(kMediumChoices[chosen].medium) : std::nullopt;
+}
+
+void ConnectionSetupPanel::EnableChosenMediumFields() {
+    const std::optional<Medium> medium = ChosenMedium();
+    const bool lan = medium == Medium::Lan;
+    const bool serial = medium == Medium::Serial;
+    for (QWidget* field : std::initializer_list<QWidget*>{m_ip, m_port}) {
+        field->setEnabled(lan);
+    }
+    for (QWidget* field : std::initializer_list<QWidget*>{m_comPort, m_serialDevice, m_baudRate,
+                                                          m_rs485, m_rs485Id, m_unitCount}) {
+        field->setEnabled(serial);
+    }
+    m_gpibAddress->setEnabled(medium == Medium::Gpib);
+}
+
 bool ConnectionSetupPanel::EntriesSound() {
-    if (m_ip->text().trimmed().isEmpty()) {
-        m_operator.ShowMessage(QStringLiteral("Load IP must not be empty."));
+    // Only the chosen medium's entries are used, so only they are checked.
+    if (ChosenMedium() != Medium::Lan) {
+        return true;
+    }
+    ConnectionPanel typed;
+    typed.ip = m_ip->text();
+    const QString ipProblem = typed.IpProblem();
+    if (!ipProblem.isEmpty()) {
+        m_operator.ShowMessage(ipProblem);
+        m_ip->setFocus();
         return false;
     }
     bool ok = false;
@@ -231,8 +261,7 @@ bool ConnectionSetupPanel::WriteEntries() {
         return false;
     }
     ConnectionPanel& data = m_connection.Panel();
-    const int chosen = m_media->checkedId();  // -1 when nothing is chosen
-    data.medium = chosen >= 0 ? std::optional<Medium>(kMediumChoices[chosen].medium) : std::nullopt;
+    data.medium = ChosenMedium();
     for (int i = 0; i < ConnectionPanel::kEnableBoxes; ++i) {
         data.channelEnabled[i] = m_enableBox[i]->isChecked();
     }

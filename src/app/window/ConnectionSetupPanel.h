@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <array>
+#include <optional>
 
 #include "ConnectionPanel.h"
 
@@ -16,8 +17,10 @@ class QPushButton;
 class QRadioButton;
 
 // The "Load Connection Setup" frame: the medium of channel 1 and its
-// parameters. It shows the connection's panel data and writes the operator's
-// choices back into it only when OK finds them sound; Cancel drops them.
+// parameters. Only the chosen medium's entries can be edited. It shows the
+// connection's panel data and writes the operator's choices back into it only
+// when OK finds them sound (a LAN address must be an IPv4 address or a host
+// name); Cancel drops them.
 class ConnectionSetupPanel : public QGroupBox {
     Q_OBJECT
 
@@ -47,6 +50,8 @@ class ConnectionSetupPanel : public QGroupBox {
     void ShowComboText(QComboBox* combo, const QString& text);
     void ShowSerialDevice();
     bool EntriesSound();
+    std::optional<Medium> ChosenMedium() const;
+    void EnableChosenMediumFields();
 
     LoadConnection& m_connection;
     Operator& m_operator;

@@ -132,6 +132,8 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     connect(&station, &Station::startedUp, this, &MainWindow::OnStartedUp);
     connect(&station.Test(), &TestDocument::modifiedChanged, this, &QWidget::setWindowModified);
     connect(&station.Connection(), &LoadConnection::panelChanged, this, &MainWindow::ShowLoadPlace);
+    connect(&station.Connection(), &LoadConnection::connectProgress, m_status,
+            &RunStatusBar::ShowConnecting);
     resize(QSize(1500, 950).boundedTo(screen()->availableGeometry().size()));
     RestoreGeometry();
 }

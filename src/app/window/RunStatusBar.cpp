@@ -104,6 +104,14 @@ void RunStatusBar::ShowTelemetry(const QString& text) {
     m_telemetry->setVisible(!text.isEmpty());
 }
 
+void RunStatusBar::ShowConnecting(const QString& text) {
+    if (text.isEmpty()) {
+        clearMessage();
+    } else {
+        showMessage(text);
+    }
+}
+
 QString RunStatusBar::TelemetryText() const {
     return m_telemetry->text();
 }

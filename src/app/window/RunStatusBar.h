@@ -24,6 +24,9 @@ class RunStatusBar : public QStatusBar {
     void ShowLoadPlace(const QString& text);
     // Where the lab's telemetry stands; empty hides it (no broker set).
     void ShowTelemetry(const QString& text);
+    // What the connection pass is doing ("Connecting to 127.0.0.1:4001...");
+    // empty when it is over.
+    void ShowConnecting(const QString& text);
 
     QString StepText() const;
     int ProgressPermille() const;

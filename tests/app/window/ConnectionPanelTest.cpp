@@ -137,3 +137,46 @@ TEST(ConnectionPanelSession, SimulatedLoadShowsInThePanelAndWritesNoFile) {
     EXPECT_EQ(ReadFileBytes(f.SettingsPath()), settingsBefore);
     EXPECT_EQ(ReadFileBytes(f.TestPath()), testBefore);
 }
+
+TEST_F(ConnectionPanelTest, OnlyTheChosenMediumsEntriesCanBeEdited) {
+    const QStringList lan{"txtIP", "txtPort"};
+    const QStringList serial{"LoadComPortCombo_0", "LoadBaudRateCombo_0", "PS485Check",
+                             "PS485IDText", "MSCountText"};
+    const QStringList gpib{"LoadComPortCombo_1"};
+    struct Case {
+        const char* button;
+        QStringList enabled;
+    };
+    for (const Case& c :
+         {Case{"Option1_1", serial}, Case{"Option1_2", gpib}, Case{"Option1_0", lan}}) {
+        f.Click(c.button);
+        for (const QString& name : lan + serial + gpib) {
+            EXPECT_EQ(f.Find<QWidget>(name)->isEnabled(), c.enabled.contains(name))
+                << c.button << " " << name.toStdString();
+        }
+    }
+}
+
+TEST_F(ConnectionPanelTest, LoadIpMustBeAnIpv4AddressOrAHostName) {
+    auto* ip = f.Find<QLineEdit>("txtIP");
+    f.op.saveAnswer = f.TestPath();
+    ip->setText("192.168.16");
+    f.Click("ConnectOKCommand");
+    EXPECT_EQ(f.op.Texts(),
+              QStringList{"Load IP \"192.168.16\" is neither an IPv4 address nor a host name."});
+    EXPECT_TRUE(Panel()->isVisible());
+    EXPECT_EQ(f.op.saveDialogs, 0);
+
+    ip->setText("load-3.lab");
+    f.Click("ConnectOKCommand");
+    EXPECT_FALSE(Panel()->isVisible());
+    EXPECT_EQ(Stored("IP"), "load-3.lab");
+
+    // An address left over in the LAN box does not hold up another medium.
+    f.Click("ConnectCommand");
+    f.Click("Option1_2");
+    ip->setText("not an address");
+    f.Click("ConnectOKCommand");
+    EXPECT_FALSE(Panel()->isVisible());
+    EXPECT_EQ(f.op.messages.size(), 1);
+}
