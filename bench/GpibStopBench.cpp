@@ -1,7 +1,7 @@
 // Stop latency on GPIB: from the Stop click to "LOAD OFF" reaching the
 // driver, with the click landing at random moments of a discharge whose load
-// answers slowly (every query 0.2 to 1.5 s late, so some reads wait out the
-// whole 1 s device time-out). The driver is the tests' fake one, which waits
+// answers slowly (every query of the run 0.2 to 1.5 s late, so some reads
+// wait out the whole 1 s device time-out). The driver is the tests' fake one, which waits
 // out its device time-outs like a real bus.
 // Build without sanitizers:
 //   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -23,6 +23,7 @@
 #include "Clock.h"
 #include "FakeGpibControl.h"
 #include "IniFile.h"
+#include "LoadConnection.h"
 #include "Operator.h"
 #include "Station.h"
 #include "TestFiles.h"
@@ -55,14 +56,22 @@ void RunEvents(int ms, const std::optional<RunOutcome>& outcome) {
 // run ended before the click.
 std::optional<double> OneStop(FakeGpibControl& fake) {
     QRandomGenerator* random = QRandomGenerator::global();
+    const QByteArray reply = "51.2,51.2,51.2,51.2\n";
     fake.Reset();
-    fake.AnswerQueries("51.2,51.2,51.2,51.2\n", 200 + random->bounded(1300));
+    fake.AnswerQueries(reply, 0);
     QTemporaryDir home;
     WriteProgramFolder(home.path(), {{"DisCharge", "CC", "10", "600", "0", "0", "0", "0.1"}}, 0);
     WriteSetting(QDir(home.path()).filePath("TRIO.INI"), "TRIO", "ConnectMode", "1");
     QuietOperator op;
     Station station(op, SystemClock::Instance(), home.path());
     station.StartUp();
+    // The load answers the connection pass at once, and slowly from then on.
+    const int slowMs = 200 + random->bounded(1300);
+    QObject::connect(&station.Connection(), &LoadConnection::loadCountChanged, [&](int) {
+        if (station.State().Running) {
+            fake.AnswerQueries(reply, slowMs);
+        }
+    });
     std::optional<RunOutcome> outcome;
     QObject::connect(&station.Control(), &RunControl::runEnded,
                      [&outcome](RunOutcome o) { outcome = o; });
