@@ -24,19 +24,11 @@
 #include "FakeGpibControl.h"
 #include "IniFile.h"
 #include "LoadConnection.h"
-#include "Operator.h"
+#include "RecordingOperator.h"
 #include "Station.h"
 #include "TestFiles.h"
 
 namespace {
-class QuietOperator : public Operator {
-  public:
-    void ShowMessage(const QString&, const QString&) override {}
-    int AskChoice(const QString&, const QStringList&, const QStringList&) override { return 0; }
-    QString AskOpenFile(const QString&, const QString&) override { return {}; }
-    QString AskSaveFile(const QString&, const QString&) override { return {}; }
-};
-
 long long SteadyNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -62,7 +54,7 @@ std::optional<double> OneStop(FakeGpibControl& fake) {
     QTemporaryDir home;
     WriteProgramFolder(home.path(), {{"DisCharge", "CC", "10", "600", "0", "0", "0", "0.1"}}, 0);
     WriteSetting(QDir(home.path()).filePath("TRIO.INI"), "TRIO", "ConnectMode", "1");
-    QuietOperator op;
+    RecordingOperator op;  // answers every question with its first choice
     Station station(op, SystemClock::Instance(), home.path());
     station.StartUp();
     // The load answers the connection pass at once, and slowly from then on.

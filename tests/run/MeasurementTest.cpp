@@ -18,14 +18,17 @@ namespace {
 class MeasurementTest : public ::testing::Test {
   protected:
     void Connect(const QList<QByteArray>& replies) {
+        load.SetReplies(QList<QByteArray>{"OK\n"} + replies);  // the probe's answer first
+        ConnectTo(load.Port());
+    }
+    void ConnectTo(quint16 port) {
         LanTimings quick;
         quick.settleMs = 10;
         quick.connectBudgetMs = 2000;
         quick.readTimeoutMs = 200;
         connection.SetLanTimings(quick);
         connection.Panel().ip = QStringLiteral("127.0.0.1");
-        connection.Panel().port = QString::number(load.Port());
-        load.SetReplies(QList<QByteArray>{"OK\n"} + replies);  // the probe's answer first
+        connection.Panel().port = QString::number(port);
         ASSERT_EQ(connection.AllConnect(), 1);
     }
     QString Cell(int phase, int column) const { return phases.Cell(phase, column); }
@@ -93,36 +96,23 @@ TEST_F(MeasurementTest, NothingIsAskedOnceTheRunIsHalted) {
     EXPECT_EQ(Cell(1, 1), "0.000");
 }
 
-TEST(MeasurementOfSplitRepliesTest, ReadingsStayInTheirColumnsWhenRepliesComeInPieces) {
+TEST_F(MeasurementTest, ReadingsStayInTheirColumnsWhenRepliesComeInPieces) {
     // The simulated load sends every reply in two pieces, as a serial-to-LAN
     // converter does.
     SimulatedLoad sim;
     SimFaults faults;
     faults.splitReplies = true;
     sim.SetFaults(faults);
-    RecordingOperator op;
-    LoadConnection connection{op, SystemClock::Instance()};
-    LanTimings quick;
-    quick.settleMs = 0;
-    connection.SetLanTimings(quick);
-    connection.Panel().ip = QStringLiteral("127.0.0.1");
-    connection.Panel().port = QString::number(sim.ListenTcp(0));
-    ASSERT_EQ(connection.AllConnect(), 1);
-    RunState state;
-    RunChannel channel{connection, state};
-    StepTable table;
-    PhaseGrid phases;
-    Displays displays;
-    Measurement measurement{channel, table, phases, displays, state, SystemClock::Instance()};
+    ConnectTo(sim.ListenTcp(0));
     for (int point = 0; point < 3; ++point) {
         measurement.QueryPhases("GLOB:MEAS:VOLT?", 1);
         measurement.QueryPhases("GLOB:MEAS:CURR?", 2);
         // Its phases read apart by 2 mV each: a shifted reply would not.
-        const double a = phases.Cell(1, 1).toDouble();
-        EXPECT_GT(a, 40.0) << phases.Cell(1, 1).toStdString();
-        EXPECT_NEAR(phases.Cell(2, 1).toDouble() - a, 0.002, 1e-6);
-        EXPECT_NEAR(phases.Cell(3, 1).toDouble() - a, 0.004, 1e-6);
-        EXPECT_EQ(phases.Cell(1, 2).toDouble(), 0.0);  // the input is off
-        EXPECT_EQ(phases.Cell(3, 2).toDouble(), 0.0);
+        const double a = Cell(1, 1).toDouble();
+        EXPECT_GT(a, 40.0) << Cell(1, 1).toStdString();
+        EXPECT_NEAR(Cell(2, 1).toDouble() - a, 0.002, 1e-6);
+        EXPECT_NEAR(Cell(3, 1).toDouble() - a, 0.004, 1e-6);
+        EXPECT_EQ(Cell(1, 2).toDouble(), 0.0);  // the input is off
+        EXPECT_EQ(Cell(3, 2).toDouble(), 0.0);
     }
 }
