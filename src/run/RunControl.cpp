@@ -251,9 +251,10 @@ bool RunControl::ConnectLoad() {
         AppendCaption(kLoadError);
         m_ctx.displays.SetChannelCaptionRed(true);
         // One message, saying where the load was looked for and why it did
-        // not answer.
-        m_ctx.op.ShowMessage(QStringLiteral("Electronic Load Connect Error, Please check it.\n%1")
-                                 .arg(m_ctx.connection.ConnectFailure()));
+        // not answer; shown while the caption still says so.
+        m_endMessage = QStringLiteral("Electronic Load Connect Error, Please check it.\n%1")
+                           .arg(m_ctx.connection.ConnectFailure());
+        m_ctx.op.ShowMessage(m_endMessage);
         StopRun(RunOutcome::NoLoad);
         return false;
     }
@@ -353,7 +354,7 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     m_stopping = false;
     // Listeners hear of the end before the message, which may wait for a
     // person while the lab's telemetry and the status line should move on.
-    if (wasRunning) {
+    if (wasRunning && !message.isEmpty()) {
         m_endMessage = message;
     }
     if (wasRunning) {

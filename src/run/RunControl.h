@@ -51,7 +51,8 @@ class RunControl : public QObject {
     void SetSaveAs(std::function<bool()> save) { m_saveAs = std::move(save); }
 
     // What the operator was told when the last run ended ("Test Finished",
-    // "Test stopped at step 3: ...", a safety limit); "" for a plain Stop.
+    // "Test stopped at step 3: ...", a safety limit, no load answering with
+    // where and why); "" for a plain Stop.
     QString EndMessage() const { return m_endMessage; }
 
   signals:

@@ -343,10 +343,7 @@ void ResultsRecorder::OnRunEnded(RunOutcome outcome) {
         return;  // the interrupted run can still be resumed once the load answers
     }
     const bool limit = m_open && m_open->limitReached;
-    QString message = m_station.Control().EndMessage();
-    if (outcome == RunOutcome::NoLoad) {
-        message = QStringLiteral("Electronic Load Connect Error, Please check it.");
-    }
+    const QString message = m_station.Control().EndMessage();
     if (m_open) {
         CloseStep(limit                          ? QStringLiteral("limit")
                   : outcome == RunOutcome::Error ? QStringLiteral("error")
