@@ -7,6 +7,7 @@
 
 #include "DurableFile.h"
 #include "IniFile.h"
+#include "LoadConnection.h"
 #include "RunHarness.h"
 #include "RunJournal.h"
 #include "TestFiles.h"
@@ -128,6 +129,18 @@ TEST_F(RunRecordTest, ASecondRunOfTheSameSerialKeepsTheFirstResultsBesideTheirLo
     EXPECT_EQ(Json(LogFolder("CELL4.json")).value("outcome").toString(), "finished");
     // The test's totals start again with each run.
     EXPECT_EQ(h.station->Views().Value(Displays::TestAmpHours), 0.0);
+}
+
+TEST_F(RunRecordTest, ARunThatFindsNoLoadRecordsWhereAndWhy) {
+    Prepare({{"Suspend", "", "", "0.2", "0", "", "", "0.2", "NextStep"}}, "CELL6");
+    const QString port = h.station->Connection().Panel().port;
+    h.sim.reset();  // nothing listens on the port any more
+    ASSERT_EQ(h.Run(), RunOutcome::NoLoad);
+    const QJsonObject r = Json(LogFolder("CELL6.json"));
+    EXPECT_EQ(r.value("outcome").toString(), "error");
+    EXPECT_EQ(r.value("message").toString(),
+              "Electronic Load Connect Error, Please check it.\nChannel 1, LAN 127.0.0.1:" + port +
+                  ": connection refused");
 }
 
 TEST_F(RunRecordTest, JournalFollowsTheRunUntilStopRemovesIt) {
