@@ -62,10 +62,6 @@ bool LanTransport::IsOpen() const {
     return IsConnected();
 }
 
-bool LanTransport::SendsAtOnce() {
-    return IsConnected() && m_socket.socketOption(QAbstractSocket::LowDelayOption).toInt() != 0;
-}
-
 bool LanTransport::EndpointValid() const {
     return !m_host.isEmpty() && m_port > 0 && m_port <= 65535;
 }

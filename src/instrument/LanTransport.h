@@ -47,10 +47,6 @@ class LanTransport : public Transport {
     // `seconds`, so a long test's verdict is not taken for silence.
     LinkResult ReadTimed(double seconds) override;
 
-    // Segments leave without waiting for the load's acknowledgement of the
-    // previous one (read back from the socket).
-    bool SendsAtOnce();
-
   private:
     LinkResult ReadWithin(qint64 timeoutMs);
     void TakeArrivals();

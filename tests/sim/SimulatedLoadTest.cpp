@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "EventWait.h"
 #include "SimulatedLoad.h"
+#include "SocketOptions.h"
 
 namespace {
 void WriteLine(QIODevice& device, const QString& command) {
@@ -61,6 +62,8 @@ TEST_F(SimulatedLoadTest, AnswersOnTcpAndJournalsEveryLineInOrder) {
                                "CP:A 0",  "CC:B 0",   "CC:A 0",     "LIN:B 0",    "LIN:A 0",
                                "CC AUTO", "LDON 0.8", "0"};
     EXPECT_EQ(Query(client, Cmd::kProbeVoltage), QByteArray("54\n"));
+    // Its replies leave without waiting for the program's acknowledgement.
+    EXPECT_EQ(SendsWithoutDelay(m_port, client.localPort()), true);
     for (const QString& command : setup) {
         WriteLine(client, command);
     }
