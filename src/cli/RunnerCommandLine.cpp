@@ -53,7 +53,15 @@ ProgramSpec RunnerCommandLine::Spec() {
         {kCheckFailed,
          "the check before the run found an error, and nothing was sent to the load (with "
          "--check: the check found an error)"},
-        {kInterrupted, "interrupted by Ctrl-C or SIGTERM (the load is switched off first)"},
+        {kHungUp,
+         "ended by SIGHUP: the terminal closed or the SSH session dropped (the load is "
+         "switched off first)"},
+        {kInterrupted,
+         "interrupted by Ctrl-C (SIGINT) or a stop from the lab's broker (the load is switched "
+         "off first)"},
+        {kQuit, "ended by SIGQUIT (Ctrl-\\; the load is switched off first)"},
+        {kTerminated,
+         "ended by SIGTERM: kill, logout or shutdown (the load is switched off first)"},
     };
     spec.notes = {
         "Every message the program would show in a box is printed on standard error as a line "

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <csignal>
 #include <optional>
 
 #include "CommandLine.h"
@@ -14,7 +15,12 @@ enum RunnerExitCode : int {
     kRunError = 3,
     kCheckFailed = 4,
     kUsage = CommandLine::kUsageError,
-    kInterrupted = 130
+    // Ended by a signal, as a shell reports one: 128 + its number. SIGINT's
+    // 130 also ends a run stopped from the lab's broker.
+    kHungUp = 128 + SIGHUP,
+    kInterrupted = 128 + SIGINT,
+    kQuit = 128 + SIGQUIT,
+    kTerminated = 128 + SIGTERM
 };
 
 // The headless runner's command line, checked.

@@ -189,17 +189,17 @@ int main(int argc, char** argv) {
     }
 
     RunProgress progress(station);
+    // Ctrl-C, kill, a closed terminal or a dropped SSH session end the run
+    // as Stop does: the load is switched off and the log closed first.
     InterruptWatcher interrupts;
-    int exitCode = kRunError;
-    bool interrupted = false;
-    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &station, [&] {
-        interrupted = true;
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &station, [&](int signalNumber) {
         station.Stop();
-        QCoreApplication::exit(kInterrupted);
+        QCoreApplication::exit(InterruptWatcher::ExitCodeFor(signalNumber));
     });
     QObject::connect(&station.Control(), &RunControl::runEnded, &app, [&](RunOutcome outcome) {
-        exitCode = interrupted ? kInterrupted : ExitCodeOf(outcome);
-        QCoreApplication::exit(exitCode);
+        QCoreApplication::exit(interrupts.Caught() != 0
+                                   ? InterruptWatcher::ExitCodeFor(interrupts.Caught())
+                                   : ExitCodeOf(outcome));
     });
     QObject::connect(&station.Control(), &RunControl::runStarted, &app, [&] {
         const QString log = station.Views().Get(Displays::LogFilePath);
@@ -222,5 +222,5 @@ int main(int argc, char** argv) {
         station.Shutdown();
     }
     StopTelemetry(telemetry.get());
-    return interrupted ? kInterrupted : code;
+    return interrupts.Caught() != 0 ? InterruptWatcher::ExitCodeFor(interrupts.Caught()) : code;
 }

@@ -1,7 +1,9 @@
 #include "MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -324,6 +326,17 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::CloseWithoutQuestions() {
     m_closeWithoutQuestions = true;
     close();
+}
+
+void MainWindow::CloseForSignal() {
+    // A box waiting for its answer runs the run's ticks in its own event
+    // loop; left open it would keep the process, and the load, going.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) {
+            dialog->reject();
+        }
+    }
+    CloseWithoutQuestions();
 }
 
 bool MainWindow::MayClose() {

@@ -47,6 +47,10 @@ class MainWindow : public QMainWindow {
     // is stopped and unsaved edits are not saved. For closes that no one
     // can answer (a signal, the end of a demonstration).
     void CloseWithoutQuestions();
+    // The close of a signal (logout, kill, a closed terminal): the boxes
+    // and dialogs that are open are dismissed, then the window closes
+    // without questions. Nothing waits for a person.
+    void CloseForSignal();
 
     PhaseChart& Chart() const { return *m_chart; }
     RunStatusBar& RunStatus() const { return *m_status; }

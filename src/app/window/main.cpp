@@ -8,6 +8,7 @@
 
 #include "Clock.h"
 #include "InstalledCopy.h"
+#include "InterruptWatcher.h"
 #include "MainWindow.h"
 #include "ProgramVersion.h"
 #include "QtOperator.h"
@@ -49,6 +50,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(ProgramVersion());
     QGuiApplication::setDesktopFileName(QStringLiteral("zld3300"));
     QApplication::setWindowIcon(ProgramIcon());
+    // Watching from the start: a logout or a kill at any moment ends the
+    // window as its close does, with the load released (handled below, once
+    // the window exists; until the event loop runs a signal only waits).
+    InterruptWatcher interrupts;
     // Parsed after QApplication took its own options (-platform, -style, ...).
     const WindowCommandLine line = WindowCommandLine::Parse(app.arguments(), ProgramVersion());
     if (line.outcome != CommandLine::Outcome::Run) {
@@ -92,6 +97,14 @@ int main(int argc, char** argv) {
         }
     });
 
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &window, [&](int signalNumber) {
+        // Nobody can answer a question now: a box that is open is dismissed
+        // with its cautious answer, and the run ends as a close ends it.
+        window.CloseForSignal();
+        QApplication::exit(InterruptWatcher::ExitCodeFor(signalNumber));
+    });
+
     window.show();
-    return app.exec();
+    const int code = app.exec();
+    return interrupts.Caught() != 0 ? InterruptWatcher::ExitCodeFor(interrupts.Caught()) : code;
 }
