@@ -45,8 +45,10 @@ InterruptWatcher::InterruptWatcher(QObject* parent) : QObject(parent) {
 
 InterruptWatcher::~InterruptWatcher() {
     m_notifier.reset();
+    // Once one has been caught the program is on its way out: a later one
+    // must not turn its exit code into a death by that signal.
     for (const int watched : kWatched) {
-        ::signal(watched, SIG_DFL);
+        ::signal(watched, m_caught != 0 ? SIG_IGN : SIG_DFL);
     }
     for (int& fd : g_pipe) {
         if (fd >= 0) {

@@ -18,7 +18,8 @@ class InterruptWatcher : public QObject {
 
   public:
     explicit InterruptWatcher(QObject* parent = nullptr);
-    // Gives the signals back to the system's default action.
+    // Gives the signals back to the system's default action, or, once one
+    // was caught, ignores them for the rest of the program's end.
     ~InterruptWatcher() override;
 
     // The exit code of a program ended by `signalNumber`, as a shell reports

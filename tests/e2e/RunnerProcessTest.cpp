@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,21 +20,6 @@ void CopyFolder(const QString& source, const QString& target) {
     }
 }
 
-// A program folder whose test file is one long discharge at `port`.
-void WriteLongDischarge(const QString& home, quint16 port) {
-    WriteSetting(home + "/TRIO.INI", "TRIO", "SaveLogFileFlag", "1");
-    const QString test = home + "/TestFile01.INI";
-    WriteSetting(test, "TestStep Option", "TotalStepCount", "1");
-    const QStringList values{"DisCharge", "CC", "10", "600", "0", "0", "0", "0.2", "NextStep"};
-    const QStringList keys{"ActionMode", "LoadModeVolt", "CurrentValue", "StopTime", "StopValue",
-                           "StableTime", "StopAH",       "MeasTime",     "GoToStep"};
-    for (int i = 0; i < keys.size(); ++i) {
-        WriteSetting(test, "Step1", keys[i], values[i]);
-    }
-    WriteSetting(test, "Load1 Option", "IP", "127.0.0.1");
-    WriteSetting(test, "Load1 Option", "Port", QString::number(port));
-    WriteSetting(test, "Load1 Option", "LoadCheck", "1");
-}
 }  // namespace
 
 TEST(RunnerProcess, BundledDemoRunsToItsEndAndLeavesAWholeLog) {
@@ -56,32 +40,6 @@ TEST(RunnerProcess, BundledDemoRunsToItsEndAndLeavesAWholeLog) {
         ASSERT_EQ(fields.size(), columns) << log[i].toStdString();
         EXPECT_EQ(fields[0], QString::number(i));
     }
-}
-
-TEST(RunnerProcess, CtrlCSwitchesTheLoadOffAndExitsWith130) {
-    QTemporaryDir home;
-    QProcess sim;
-    const quint16 port = StartSim(sim, home.filePath("journal.txt"));
-    ASSERT_NE(port, 0);
-    WriteLongDischarge(home.path(), port);
-
-    QProcess run;
-    run.start(ZLD_RUN_PATH, {"--home", home.path()});
-    ASSERT_TRUE(run.waitForStarted(10000));
-    // Wait for the run's first measurement points.
-    for (int i = 0; i < 300 && !run.readAllStandardOutput().contains("point 3 "); ++i) {
-        run.waitForReadyRead(100);
-    }
-    ::kill(static_cast<pid_t>(run.processId()), SIGINT);
-    ASSERT_TRUE(run.waitForFinished(20000));
-    EXPECT_EQ(run.exitCode(), 130);
-    sim.terminate();
-    sim.waitForFinished(10000);
-
-    const QStringList journal = Lines(ReadFileBytes(home.filePath("journal.txt")));
-    ASSERT_FALSE(journal.isEmpty());
-    EXPECT_TRUE(journal.last().endsWith(" LOAD OFF")) << journal.last().toStdString();
-    EXPECT_TRUE(journal.join('\n').contains(" LOAD ON"));
 }
 
 TEST(RunnerProcess, NoLoadAnsweringExitsWith2AndSaysWhereAndWhyOnce) {

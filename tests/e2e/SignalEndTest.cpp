@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
+
+#include "ProcessHelpers.h"
+#include "TestFiles.h"
+
+// zld-run and the window ended from outside in the middle of a discharge (a
+// closed terminal, a dropped SSH session, a logout, kill): the load must be
+// switched off on the wire before the program goes, the data log must end on
+// a whole line and the exit code must tell which signal it was.
+namespace {
+struct SignalCase {
+    const char* name;
+    // Sent in this order, a moment apart: a later one comes while the first
+    // is being handled. Lower numbers first, as the system delivers signals
+    // that are pending together.
+    QList<int> signalsSent;
+    int exitCode;
+};
+
+void PrintTo(const SignalCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.hasExpired(timeoutMs)) {
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+// The simulated load's journal as its lines, without the time stamps.
+QStringList Commands(const QString& journalPath) {
+    QStringList commands;
+    for (const QString& line : Lines(ReadFileBytes(journalPath))) {
+        commands << line.section(' ', 1);
+    }
+    return commands;
+}
+
+// The first data log in the program folder's TestLog.
+QString LogPath(const QString& home) {
+    const QDir logs(home + "/TestLog");
+    const QStringList found = logs.entryList({"*.CSV"}, QDir::Files);
+    return found.isEmpty() ? QString() : logs.filePath(found.first());
+}
+
+// The load is switched on and the run has logged some points.
+bool RunIsUnderWay(const QString& home, const QString& journalPath) {
+    const QString log = LogPath(home);
+    return Commands(journalPath).contains("LOAD ON") && !log.isEmpty() &&
+           Lines(ReadFileBytes(log)).size() >= 3;
+}
+
+// Sends the case's signals, waits for the program to end and checks what it
+// left: its exit, the load's last input command and the data log.
+void EndWithSignals(QProcess& program, QProcess& sim, const QString& home,
+                    const QString& journalPath, const SignalCase& c) {
+    ASSERT_TRUE(WaitUntil([&] { return RunIsUnderWay(home, journalPath); }, 60000))
+        << program.readAllStandardError().toStdString();
+    for (const int signalNumber : c.signalsSent) {
+        ::kill(static_cast<pid_t>(program.processId()), signalNumber);
+        QThread::msleep(30);
+    }
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "died of the signal";
+    EXPECT_EQ(program.exitCode(), c.exitCode) << program.readAllStandardError().toStdString();
+    sim.terminate();
+    sim.waitForFinished(10000);
+
+    const QStringList commands = Commands(journalPath);
+    const qsizetype lastOn = commands.lastIndexOf("LOAD ON");
+    ASSERT_GE(lastOn, 0);
+    EXPECT_TRUE(commands.mid(lastOn).contains("LOAD OFF"))
+        << "left on: " << commands.mid(lastOn).join(" | ").toStdString();
+
+    const QByteArray log = ReadFileBytes(LogPath(home));
+    EXPECT_TRUE(log.endsWith("\r\n")) << "the last line is torn";
+    const QStringList lines = Lines(log);
+    ASSERT_GE(lines.size(), 3);
+    const qsizetype columns = lines[0].split(',').size();
+    for (const QString& line : lines) {
+        EXPECT_EQ(line.split(',').size(), columns) << line.toStdString();
+    }
+}
+
+const SignalCase kRunnerCases[] = {
+    {"CtrlC", {SIGINT}, 130},
+    {"Kill", {SIGTERM}, 143},
+    {"TerminalClosed", {SIGHUP}, 129},
+    {"Quit", {SIGQUIT}, 131},
+    // Ctrl-C, again and again, while the closed terminal's end is under way.
+    {"CtrlCDuringHangUp", {SIGHUP, SIGINT, SIGINT}, 129},
+};
+
+class RunnerSignalTest : public ::testing::TestWithParam<SignalCase> {};
+
+TEST_P(RunnerSignalTest, SwitchesTheLoadOffAndClosesTheLogFirst) {
+    QTemporaryDir home;
+    const QString journal = home.filePath("journal.txt");
+    QProcess sim;
+    const quint16 port = StartSim(sim, journal);
+    ASSERT_NE(port, 0);
+    WriteLongDischarge(home.path(), port);
+
+    QProcess run;
+    run.start(ZLD_RUN_PATH, {"--home", home.path(), "--sn", "SIGNAL1"});
+    ASSERT_TRUE(run.waitForStarted(10000));
+    EndWithSignals(run, sim, home.path(), journal, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSignal, RunnerSignalTest, ::testing::ValuesIn(kRunnerCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+#ifdef ZLD_WINDOW_PATH
+struct WindowCase {
+    SignalCase signal;
+    // An interrupted test waits in the program folder: the window asks about
+    // it in a box, and the run that --start begins goes on under the box.
+    bool questionOpen;
+};
+
+void PrintTo(const WindowCase& c, std::ostream* os) {
+    *os << c.signal.name;
+}
+
+const WindowCase kWindowCases[] = {
+    {{"Logout", {SIGTERM}, 143}, false},
+    {{"TerminalClosed", {SIGHUP}, 129}, false},
+    {{"CtrlC", {SIGINT}, 130}, false},
+    {{"KillWithABoxOpen", {SIGTERM}, 143}, true},
+    {{"KillDuringCtrlC", {SIGINT, SIGTERM, SIGTERM}, 130}, false},
+};
+
+class WindowSignalTest : public ::testing::TestWithParam<WindowCase> {};
+
+TEST_P(WindowSignalTest, ClosesAsItsCloseDoesWithoutAQuestion) {
+    QTemporaryDir home;
+    const QString journal = home.filePath("journal.txt");
+    QProcess sim;
+    const quint16 port = StartSim(sim, journal);
+    ASSERT_NE(port, 0);
+    WriteLongDischarge(home.path(), port);
+    if (GetParam().questionOpen) {
+        ASSERT_TRUE(QDir(home.path()).mkpath("TestLog"));
+        WriteFileBytes(home.filePath("TestLog/EARLIER.run"), "not a journal");
+    }
+
+    QProcess window;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));  // the remembered geometry
+    window.setProcessEnvironment(env);
+    window.start(ZLD_WINDOW_PATH, {"--home", home.path(), "--start"});
+    ASSERT_TRUE(window.waitForStarted(10000));
+    EndWithSignals(window, sim, home.path(), journal, GetParam().signal);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSignal, WindowSignalTest, ::testing::ValuesIn(kWindowCases),
+                         [](const auto& info) { return std::string(info.param.signal.name); });
+#endif
+}  // namespace
