@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -120,6 +121,10 @@ TEST_P(RunnerSignalTest, SwitchesTheLoadOffAndClosesTheLogFirst) {
     run.start(ZLD_RUN_PATH, {"--home", home.path(), "--sn", "SIGNAL1"});
     ASSERT_TRUE(run.waitForStarted(10000));
     EndWithSignals(run, sim, home.path(), journal, GetParam());
+    // Ended as Stop ends a run: nothing left to resume, the results final.
+    EXPECT_FALSE(QFile::exists(home.filePath("TestLog/SIGNAL1.run")));
+    EXPECT_TRUE(
+        ReadFileBytes(home.filePath("TestLog/SIGNAL1.json")).contains("\"outcome\": \"stopped\""));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachSignal, RunnerSignalTest, ::testing::ValuesIn(kRunnerCases),
@@ -167,6 +172,10 @@ TEST_P(WindowSignalTest, ClosesAsItsCloseDoesWithoutAQuestion) {
     window.start(ZLD_WINDOW_PATH, {"--home", home.path(), "--start"});
     ASSERT_TRUE(window.waitForStarted(10000));
     EndWithSignals(window, sim, home.path(), journal, GetParam().signal);
+    // A logout or a shutdown is no decision to end the test: as after a close
+    // without questions, the next start-up offers to resume it.
+    const QString log = LogPath(home.path());
+    EXPECT_TRUE(QFile::exists(log.left(log.size() - 4) + ".run"));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachSignal, WindowSignalTest, ::testing::ValuesIn(kWindowCases),

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 #include <QWindow>
 
 #include "IniFile.h"
@@ -126,6 +129,37 @@ TEST_F(WindowCloseTest, CloseWithoutQuestionsAsksNothing) {
     EXPECT_FALSE(edited.window->isVisible());
     EXPECT_TRUE(edited.op.questions.isEmpty());
     EXPECT_EQ(ReadSetting(edited.TestPath(), "Step1", "StopTime", ""), "1");
+    EXPECT_TRUE(f.op.questions.isEmpty());
+}
+
+TEST_F(WindowCloseTest, ASignalsCloseDismissesTheBoxThatIsOpen) {
+    StartRun();
+    f.sim->ClearJournal();
+    // A box of no window waits for its OK, the run going on under it, when
+    // the signal comes: its close must neither wait for the box nor leave it
+    // keeping the program, and the load, alive.
+    bool boxOpen = false;
+    bool boxReturned = false;
+    bool leftOpen = false;
+    QTimer::singleShot(0, [&] {
+        QMessageBox box(QMessageBox::NoIcon, QString(), "Waiting", QMessageBox::Ok);
+        QTimer::singleShot(0, &box, [&] {
+            boxOpen = QApplication::activeModalWidget() == &box;
+            f.window->CloseForSignal();
+        });
+        // Where the close left the box open, the test ends it rather than hang.
+        QTimer::singleShot(5000, &box, [&] {
+            leftOpen = true;
+            box.done(0);
+        });
+        box.exec();
+        boxReturned = true;
+    });
+    ASSERT_TRUE(f.WaitFor([&] { return boxReturned; }, 10000));
+    EXPECT_TRUE(boxOpen);
+    EXPECT_FALSE(leftOpen);
+    EXPECT_FALSE(f.window->isVisible());
+    EXPECT_TRUE(f.sim->WaitForCommand("LOAD OFF", 1, 3000));
     EXPECT_TRUE(f.op.questions.isEmpty());
 }
 
