@@ -21,7 +21,18 @@ ProgramSpec WindowCommandLine::Spec() {
          "SECONDS",
          "Seconds after start-up to take the screenshot (default 20)."},
     };
-    spec.exitCodes = {{0, "the window was closed"}};
+    spec.exitCodes = {
+        {0, "the window was closed"},
+        {129, "ended by SIGHUP (the terminal it was started from closed)"},
+        {130, "ended by Ctrl-C (SIGINT) in the terminal it was started from"},
+        {131, "ended by SIGQUIT"},
+        {143, "ended by SIGTERM (kill, logout, shutdown)"},
+    };
+    spec.notes = {
+        "A signal closes the window as a close without questions does: a running test is "
+        "switched off (\"LOAD OFF\") and its data log closed, and it can be resumed at the "
+        "next start.",
+    };
     return spec;
 }
 
