@@ -98,6 +98,26 @@ void EndWithSignals(QProcess& program, QProcess& sim, const QString& home,
     }
 }
 
+// A simulated load with its journal and a program folder whose test is a
+// long discharge on it.
+template <typename Case>
+class SignalEndTest : public ::testing::TestWithParam<Case> {
+  protected:
+    void SetUp() override {
+        port = StartSim(sim, JournalPath());
+        ASSERT_NE(port, 0);
+        WriteLongDischarge(home.path(), port);
+    }
+    QString JournalPath() const { return home.filePath("journal.txt"); }
+    void End(QProcess& program, const SignalCase& c) {
+        EndWithSignals(program, sim, home.path(), JournalPath(), c);
+    }
+
+    QTemporaryDir home;
+    QProcess sim;
+    quint16 port = 0;
+};
+
 const SignalCase kRunnerCases[] = {
     {"CtrlC", {SIGINT}, 130},
     {"Kill", {SIGTERM}, 143},
@@ -107,20 +127,13 @@ const SignalCase kRunnerCases[] = {
     {"CtrlCDuringHangUp", {SIGHUP, SIGINT, SIGINT}, 129},
 };
 
-class RunnerSignalTest : public ::testing::TestWithParam<SignalCase> {};
+using RunnerSignalTest = SignalEndTest<SignalCase>;
 
 TEST_P(RunnerSignalTest, SwitchesTheLoadOffAndClosesTheLogFirst) {
-    QTemporaryDir home;
-    const QString journal = home.filePath("journal.txt");
-    QProcess sim;
-    const quint16 port = StartSim(sim, journal);
-    ASSERT_NE(port, 0);
-    WriteLongDischarge(home.path(), port);
-
     QProcess run;
     run.start(ZLD_RUN_PATH, {"--home", home.path(), "--sn", "SIGNAL1"});
     ASSERT_TRUE(run.waitForStarted(10000));
-    EndWithSignals(run, sim, home.path(), journal, GetParam());
+    End(run, GetParam());
     // Ended as Stop ends a run: nothing left to resume, the results final.
     EXPECT_FALSE(QFile::exists(home.filePath("TestLog/SIGNAL1.run")));
     EXPECT_TRUE(
@@ -150,15 +163,9 @@ const WindowCase kWindowCases[] = {
     {{"KillDuringCtrlC", {SIGINT, SIGTERM, SIGTERM}, 130}, false},
 };
 
-class WindowSignalTest : public ::testing::TestWithParam<WindowCase> {};
+using WindowSignalTest = SignalEndTest<WindowCase>;
 
 TEST_P(WindowSignalTest, ClosesAsItsCloseDoesWithoutAQuestion) {
-    QTemporaryDir home;
-    const QString journal = home.filePath("journal.txt");
-    QProcess sim;
-    const quint16 port = StartSim(sim, journal);
-    ASSERT_NE(port, 0);
-    WriteLongDischarge(home.path(), port);
     if (GetParam().questionOpen) {
         ASSERT_TRUE(QDir(home.path()).mkpath("TestLog"));
         WriteFileBytes(home.filePath("TestLog/EARLIER.run"), "not a journal");
@@ -171,7 +178,7 @@ TEST_P(WindowSignalTest, ClosesAsItsCloseDoesWithoutAQuestion) {
     window.setProcessEnvironment(env);
     window.start(ZLD_WINDOW_PATH, {"--home", home.path(), "--start"});
     ASSERT_TRUE(window.waitForStarted(10000));
-    EndWithSignals(window, sim, home.path(), journal, GetParam().signal);
+    End(window, GetParam().signal);
     // A logout or a shutdown is no decision to end the test: as after a close
     // without questions, the next start-up offers to resume it.
     const QString log = LogPath(home.path());
