@@ -197,6 +197,13 @@ LinkResult LanTransport::Read() {
     return ReadWithin(m_timings.readTimeoutMs);
 }
 
+LinkResult LanTransport::ReadBefore(const QDeadlineTimer& deadline) {
+    if (deadline.isForever()) {
+        return Read();
+    }
+    return ReadWithin(std::clamp<qint64>(deadline.remainingTime(), 0, m_timings.readTimeoutMs));
+}
+
 LinkResult LanTransport::ReadTimed(double seconds) {
     const double ms = std::isfinite(seconds) ? seconds * 1000.0 : 0.0;
     return ReadWithin(qMax<qint64>(m_timings.readTimeoutMs, static_cast<qint64>(qMin(ms, 1e9))));

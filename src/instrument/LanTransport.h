@@ -43,6 +43,7 @@ class LanTransport : public Transport {
 
     LinkResult Write(const QString& command) override;
     LinkResult Read() override;
+    LinkResult ReadBefore(const QDeadlineTimer& deadline) override;
     // A timed test's result line: waits the longer of the read time-out and
     // `seconds`, so a long test's verdict is not taken for silence.
     LinkResult ReadTimed(double seconds) override;

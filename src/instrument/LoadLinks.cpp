@@ -7,10 +7,10 @@
 namespace {
 const QString kLostConnect = QStringLiteral("Lost Connect!");
 
-// Only a LAN link has been watched for loss so far; a serial or GPIB read
-// that finds its link gone reads as no reply.
-bool WatchedForLoss(Medium medium) {
-    return medium == Medium::Lan;
+// A link that went away by itself, or whose driver failed it: the run
+// cannot trust what it reads there any more.
+bool MeansLost(LinkResult::Kind kind) {
+    return kind == LinkResult::Kind::Lost || kind == LinkResult::Kind::DriverError;
 }
 
 const char* MediumName(Medium medium) {
@@ -98,6 +98,12 @@ LinkResult LoadLinks::Read(int record) {
     return transport != nullptr ? Noticed(record, "read", transport->Read()) : NoLink();
 }
 
+LinkResult LoadLinks::ReadBefore(int record, const QDeadlineTimer& deadline) {
+    Transport* transport = TransportFor(record);
+    return transport != nullptr ? Noticed(record, "read", transport->ReadBefore(deadline))
+                                : NoLink();
+}
+
 LinkResult LoadLinks::ReadTimed(int record, double seconds) {
     Transport* transport = TransportFor(record);
     return transport != nullptr ? Noticed(record, "timed read", transport->ReadTimed(seconds))
@@ -114,13 +120,20 @@ void LoadLinks::Trace(int record, const char* operation, const LinkResult& resul
 
 LinkResult LoadLinks::Noticed(int record, const char* operation, const LinkResult& result) {
     Trace(record, operation, result);
-    Link& link = m_links[record];
-    if (result.kind == LinkResult::Kind::Lost && link.answered && !link.lost &&
-        WatchedForLoss(link.setup.medium)) {
-        link.lost = true;
-        m_operator.ShowMessage(kLostConnect);
+    // A link on which the load never answered is not lost: the connection
+    // pass said why no load answered.
+    if (MeansLost(result.kind) && m_links[record].answered) {
+        MarkLost(record, result.reason);
     }
     return result;
+}
+
+void LoadLinks::MarkLost(int record, const QString& what) {
+    if (!ValidRecord(record) || m_links[record].lost) {
+        return;
+    }
+    m_links[record].lost = true;
+    m_operator.ShowMessage(QStringLiteral("%1\n%2: %3").arg(kLostConnect, Place(record), what));
 }
 
 bool LoadLinks::LinkLost(int record) const {

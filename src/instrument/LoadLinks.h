@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <array>
 #include <memory>
@@ -17,10 +18,10 @@ class Transport;
 //
 // A link that fails to open, or to answer the connection pass, is not told
 // here: the connection pass says in one message why no load answered. Once
-// the load has answered on a link (MarkAnswered), a LAN link found gone is
-// announced with "Lost Connect!", once per open. Serial and GPIB links report
-// lost links the same way, but only a LAN link counts as lost (LinkLost) and
-// is announced so far.
+// the load has answered on a link (MarkAnswered), a link found gone or whose
+// driver reports an error is announced once per open, on every medium:
+// "Lost Connect!" and, on a line of its own, the channel, the medium, the
+// address and what failed.
 class LoadLinks {
   public:
     LoadLinks(Operator& op, const ConnectionTable& records, const TransportFactory& factory);
@@ -34,6 +35,7 @@ class LoadLinks {
 
     LinkResult Write(int record, const QString& command);
     LinkResult Read(int record);
+    LinkResult ReadBefore(int record, const QDeadlineTimer& deadline);
     LinkResult ReadTimed(int record, double seconds);
 
     // True when the record's link was found gone since it was last opened.
@@ -48,6 +50,10 @@ class LoadLinks {
     // The same with the channel and medium: "Channel 1, LAN 127.0.0.1:4001",
     // "Channel 1, serial /dev/ttyUSB0", "Channel 1, GPIB address 5".
     QString Place(int record) const;
+    // The run found the record's load gone although its link stays up (no
+    // reply, or none that reads as a number): it counts as lost from now on
+    // and is announced with `what` as a link that went away is.
+    void MarkLost(int record, const QString& what);
 
   private:
     struct Link {

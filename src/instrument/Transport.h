@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 
 #include "LinkResult.h"
@@ -31,6 +32,13 @@ class Transport {
     virtual LinkResult Write(const QString& command) = 0;
     // The plain read that the connection pass and measurement use.
     virtual LinkResult Read() = 0;
+    // The plain read, given up at `deadline` when that comes before the
+    // read's own time-out: a measurement point bounds its queries together.
+    // A medium whose reads are short anyway just reads.
+    virtual LinkResult ReadBefore(const QDeadlineTimer& deadline) {
+        Q_UNUSED(deadline);
+        return Read();
+    }
     // The result line of a timed load test: waits up to `seconds`, at least
     // as long as a plain read.
     virtual LinkResult ReadTimed(double seconds) = 0;

@@ -38,11 +38,11 @@ class AllConnectTest : public ::testing::Test {
         connection.LoadConnectionSettings(PathOf("TRIO.INI"), PathOf("TestFile01.INI"));
     }
     void UseSimOverLan() {
-        const quint16 port = sim.ListenTcp(0);
-        ASSERT_NE(port, 0);
+        simPort = sim.ListenTcp(0);
+        ASSERT_NE(simPort, 0);
         LoadSettings("[TRIO]\r\nConnectMode=2\r\n");
         connection.Panel().ip = QStringLiteral("127.0.0.1");
-        connection.Panel().port = QString::number(port);
+        connection.Panel().port = QString::number(simPort);
     }
     void UseSimOverSerial() {
         QString error;
@@ -66,6 +66,7 @@ class AllConnectTest : public ::testing::Test {
     QTemporaryDir folder;
     RecordingOperator op;
     SimulatedLoad sim;
+    quint16 simPort = 0;
     LoadConnection connection{op, SystemClock::Instance()};
 };
 }  // namespace
@@ -130,7 +131,11 @@ TEST_F(AllConnectTest, LinkDroppedDuringSetUpIsReportedOnce) {
         return connection.Links().LinkLost(1);
     });
     EXPECT_TRUE(connection.Links().LinkLost(1));
-    EXPECT_EQ(op.Texts(), QStringList{QStringLiteral("Lost Connect!")});
+    // One message, with where the load was and what happened on a line of its own.
+    ASSERT_EQ(op.messages.size(), 1);
+    EXPECT_TRUE(op.messages[0].text.startsWith(
+        QStringLiteral("Lost Connect!\nChannel 1, LAN 127.0.0.1:%1: ").arg(simPort)))
+        << op.messages[0].text.toStdString();
 
     // The next pass connects afresh.
     sim.SetFaults(SimFaults());

@@ -163,9 +163,9 @@ TEST(ConnectionPanelAddressTest, AnIpv4AddressOrAHostNameIsAccepted) {
     }
     // Mistyped addresses, and forms some resolvers would read as another host
     // (octal "016", a bare number).
-    for (const char* text : {"", "192.168.16", "192.168.16.256", "1.2.3.4.5", "192.168.016.128",
-                             "3232239744", "-load", "load_3", "lab..example", "two words",
-                             "::1", "http://192.168.16.128"}) {
+    for (const char* text :
+         {"", "192.168.16", "192.168.16.256", "1.2.3.4.5", "192.168.016.128", "3232239744", "-load",
+          "load_3", "lab..example", "two words", "::1", "http://192.168.16.128"}) {
         EXPECT_FALSE(ConnectionPanel::IsHostText(text)) << text;
     }
     ConnectionPanel panel;

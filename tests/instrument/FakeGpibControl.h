@@ -15,10 +15,11 @@ class FakeGpibControl {
         m_answerQueries = Resolve<void (*)(const char*, int)>("FakeGpibAnswerQueries");
         m_lastWriteNs = Resolve<long long (*)(const char*)>("FakeGpibLastWriteNs");
         m_calls = Resolve<int (*)(char*, int)>("FakeGpibCalls");
+        m_setStatus = Resolve<void (*)(int)>("FakeGpibSetStatus");
     }
     bool IsValid() const {
         return m_reset && m_queueDevice && m_queueRead && m_queuePiece && m_answerQueries &&
-               m_lastWriteNs && m_calls;
+               m_lastWriteNs && m_calls && m_setStatus;
     }
     void Reset() { m_reset(); }
     void QueueDevice(int handle) { m_queueDevice(handle); }
@@ -31,6 +32,8 @@ class FakeGpibControl {
     }
     // Steady-clock nanoseconds of the last write of `text`; -1 when none.
     long long LastWriteNs(const QByteArray& text) const { return m_lastWriteNs(text.constData()); }
+    // Every later write and read moves nothing and returns `status`; 0 ends that.
+    void SetStatus(int status) { m_setStatus(status); }
     QStringList Calls() const {
         QByteArray text(256 * 1024, '\0');
         m_calls(text.data(), text.size());
@@ -58,4 +61,5 @@ class FakeGpibControl {
     void (*m_answerQueries)(const char*, int) = nullptr;
     long long (*m_lastWriteNs)(const char*) = nullptr;
     int (*m_calls)(char*, int) = nullptr;
+    void (*m_setStatus)(int) = nullptr;
 };

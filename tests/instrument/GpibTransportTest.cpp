@@ -133,6 +133,18 @@ TEST_F(GpibTransportTest, LoadOffGoesOutWhileASlowReplyIsAwaited) {
     EXPECT_GT(calls.mid(off).count(QStringLiteral("ibrd(3,256)")), 1);
 }
 
+TEST_F(GpibTransportTest, ErrorStatusIsADriverErrorAndATimeOutIsSilence) {
+    GpibTransport gpib(5);
+    ASSERT_TRUE(gpib.Open().Ok());
+    fake.SetStatus(GpibDriver::kStatusError | GpibDriver::kStatusTimeout);
+    EXPECT_EQ(gpib.Read().kind, Kind::TimedOut);
+
+    fake.SetStatus(GpibDriver::kStatusError);
+    EXPECT_EQ(gpib.Write(Cmd::kPhaseVoltages).kind, Kind::DriverError);
+    fake.QueueRead("1,2,3,4\n");  // bytes that wait while the bus fails are no reply
+    EXPECT_EQ(gpib.Read().kind, Kind::DriverError);
+}
+
 TEST_F(GpibTransportTest, AddressZeroNeverTouchesTheDriver) {
     GpibTransport gpib(0);
     EXPECT_EQ(gpib.Open().kind, Kind::OpenFailed);

@@ -45,6 +45,7 @@ std::map<int, int> gTimeoutCodes;
 std::string gAnswer;
 std::chrono::milliseconds gAnswerDelay{0};
 std::map<std::string, Clock::time_point> gLastWrites;
+int gStatus = 0;  // when not 0, what every write and read returns
 thread_local int tLastCount = 0;
 
 void Record(const std::string& call) {
@@ -96,9 +97,9 @@ int ibwrt(int ud, const void* buffer, long count) {
     std::lock_guard<std::mutex> lock(gMutex);
     const std::string text(static_cast<const char*>(buffer), static_cast<size_t>(count));
     Record("ibwrt(" + std::to_string(ud) + "," + text + "," + std::to_string(count) + ")");
-    if (ud < 0) {
+    if (ud < 0 || gStatus != 0) {
         tLastCount = 0;
-        return kErr;
+        return ud < 0 ? kErr : gStatus;
     }
     gLastWrites[text] = Clock::now();
     if (!gAnswer.empty() && !text.empty() && text.back() == '?') {
@@ -112,8 +113,8 @@ int ibrd(int ud, void* buffer, long count) {
     std::unique_lock<std::mutex> lock(gMutex);
     Record("ibrd(" + std::to_string(ud) + "," + std::to_string(count) + ")");
     tLastCount = 0;
-    if (ud < 0) {
-        return kErr;
+    if (ud < 0 || gStatus != 0) {
+        return ud < 0 ? kErr : gStatus;
     }
     const Clock::time_point deadline = Clock::now() + TimeoutOf(ud);
     char* out = static_cast<char*>(buffer);
@@ -181,6 +182,12 @@ void FakeGpibReset() {
     gAnswer.clear();
     gAnswerDelay = std::chrono::milliseconds(0);
     gLastWrites.clear();
+    gStatus = 0;
+}
+
+void FakeGpibSetStatus(int status) {
+    std::lock_guard<std::mutex> lock(gMutex);
+    gStatus = status;
 }
 
 void FakeGpibQueueDevice(int handle) {

@@ -18,6 +18,9 @@ void FakeGpibAnswerQueries(const char* reply, int delayMs);
 // When `text` was last written, in nanoseconds of the steady clock; -1 when
 // it never was.
 long long FakeGpibLastWriteNs(const char* text);
+// From now on ibwrt and ibrd move nothing and return `status` (0: they
+// behave as usual again).
+void FakeGpibSetStatus(int status);
 // The calls so far, one per line, e.g. "ibdev(0,5,0,11,11,1)".
 // Copies at most `size` - 1 characters and returns the full length.
 int FakeGpibCalls(char* out, int size);
