@@ -108,6 +108,8 @@ ProgramSettings LoadProgramSettings(const QString& programFolder, QString* probl
     s.testFilePath =
         ResolveAgainst(programFolder, ini.Value(kTrio, s.TestFileKey(), s.DefaultTestFilePath()));
     s.saveLogFlag = RoundedInteger(NumericValue(ini.Value(kTrio, "SaveLogFileFlag", "0")));
+    const int missed = RoundedInteger(NumericValue(ini.Value(kTrio, "MaxMissedPoints", "0")));
+    s.maxMissedPoints = missed >= 1 ? missed : ProgramSettings::kDefaultMaxMissedPoints;
     s.medium = StoredMedium(ini);
     s.lanMode = s.medium == Medium::Lan;
     s.actionNames = ReadNameList(ini, "TRIO Mode", ProgramSettings::kMaxActionNames);

@@ -12,6 +12,7 @@ struct ProgramSettings {
     static constexpr int kMaxActionNames = 20;
     static constexpr int kMaxLoadModeNames = 6;
     static constexpr int kMaxHighLowNames = 4;
+    static constexpr int kDefaultMaxMissedPoints = 3;
 
     QString programFolder;  // no trailing separator
     QString settingsPath;   // programFolder + "/TRIO.INI"
@@ -20,6 +21,9 @@ struct ProgramSettings {
     int saveLogFlag = 0;
     Medium medium = Medium::Lan;  // channel 1's medium
     bool lanMode = true;
+    // Measurement points in a row without a number after which a run takes
+    // the load for lost ("MaxMissedPoints"); at least 1.
+    int maxMissedPoints = kDefaultMaxMissedPoints;
     QStringList actionNames;    // "TRIO Mode"
     QStringList loadModeNames;  // "Load Mode"
     QStringList highLowNames;   // "HighLow"

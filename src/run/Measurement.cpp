@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "Commands.h"
 #include "Displays.h"
+#include "LinkResult.h"
 #include "NumberText.h"
 #include "PhaseGrid.h"
 #include "RunChannel.h"
@@ -34,14 +35,35 @@ bool Measurement::MeasurePoint() {
         column.fill(std::nullopt);
     }
     ShowLoopCounts();
-    QueryPhases(Cmd::kPhaseVoltages, kVoltageColumn);
-    QueryPhases(Cmd::kPhaseCurrents, kCurrentColumn);
-    QueryPhases(Cmd::kPhasePowers, kPowerColumn);
+    m_tally = Tally();
+    const QDeadlineTimer deadline(kPointBudgetMs);
+    const PhaseValues voltages = QueryPhases(Cmd::kPhaseVoltages, kVoltageColumn, deadline);
+    const PhaseValues currents = QueryPhases(Cmd::kPhaseCurrents, kCurrentColumn, deadline);
+    const PhaseValues powers = QueryPhases(Cmd::kPhasePowers, kPowerColumn, deadline);
+    m_fresh = {voltages, currents, powers};
     if (m_channel.Halted()) {
         return false;
     }
-    UpdateSummary();
-    return true;
+    UpdateSummary(voltages, currents, powers);
+    if (m_tally.number || !m_channel.Connected()) {
+        m_state.MissedPoints = 0;
+        return true;
+    }
+    return CountMissedPoint();
+}
+
+bool Measurement::CountMissedPoint() {
+    m_state.MissedPoints += 1;
+    if (m_state.MissedPoints < m_state.MaxMissedPoints) {
+        return true;
+    }
+    const QString what = m_tally.replied
+                             ? QStringLiteral(
+                                   "no number in the replies to %1 measurement points "
+                                   "in a row")
+                             : QStringLiteral("no reply to %1 measurement points in a row");
+    m_channel.DeclareLost(what.arg(m_state.MissedPoints));
+    return !m_channel.Halted();
 }
 
 void Measurement::ShowLoopCounts() {
@@ -52,28 +74,41 @@ void Measurement::ShowLoopCounts() {
     m_displays.Set(Displays::Loop2Count, loopText(m_state.For2Row));
 }
 
-void Measurement::QueryPhases(const QString& query, int column) {
+PhaseValues Measurement::QueryPhases(const QString& query, int column,
+                                     const QDeadlineTimer& deadline) {
+    PhaseValues values;
     if (!m_channel.Connected() || m_channel.Halted()) {
-        return;
+        return values;
     }
-    QStringList fields = Cmd::SplitPhases(m_channel.Query(query));
+    const auto ask = [&] {
+        const LinkResult reply = m_channel.Query(query, deadline);
+        m_tally.replied = m_tally.replied || reply.Ok();
+        return Cmd::SplitPhases(RunChannel::Shown(reply));
+    };
+    const auto fill = [&](int phase, const QString& text) {
+        m_phases.SetCell(phase, column, text);
+        double value = 0;
+        if (StrictNumber(text, &value)) {
+            values[phase - 1] = value;
+            m_tally.number = true;
+        }
+    };
+    QStringList fields = ask();
     if (fields.size() < 2) {
         if (m_channel.Halted()) {
-            return;
+            return values;
         }
-        fields = Cmd::SplitPhases(m_channel.Query(query));
+        fields = ask();
     }
     const int n = fields.size();
     if (n >= 2) {
         // A phase is filled only when a further field follows it; the load
         // ends its reply with a total.
         for (int phase = 1; phase <= 3 && phase < n; ++phase) {
-            m_phases.SetCell(phase, column, fields[phase - 1]);
-            NoteFresh(column, phase, fields[phase - 1]);
+            fill(phase, fields[phase - 1]);
         }
     } else if (n == 1) {
-        m_phases.SetCell(1, column, fields[0]);
-        NoteFresh(column, 1, fields[0]);
+        fill(1, fields[0]);
         for (int phase = 2; phase <= 3; ++phase) {
             m_phases.SetCell(phase, column, kErr);
             m_phases.SetGrey(phase, column);
@@ -86,13 +121,7 @@ void Measurement::QueryPhases(const QString& query, int column) {
             m_phases.SetCell(phase, column, kErr);
         }
     }
-}
-
-void Measurement::NoteFresh(int column, int phase, const QString& text) {
-    double value = 0;
-    if (column >= kVoltageColumn && column <= kPowerColumn && StrictNumber(text, &value)) {
-        m_fresh[static_cast<size_t>(column - 1)][static_cast<size_t>(phase - 1)] = value;
-    }
+    return values;
 }
 
 Reading Measurement::LastReading() const {
@@ -104,7 +133,7 @@ Reading Measurement::LastReading() const {
                 {QString(QChar('A' + phase)), *voltages[static_cast<size_t>(phase)]});
         }
     }
-    const auto total = [](const std::array<std::optional<double>, 3>& phases) {
+    const auto total = [](const PhaseValues& phases) {
         std::optional<double> sum;
         for (const auto& value : phases) {
             if (value) {
@@ -137,32 +166,34 @@ void Measurement::RestoreIntegrals(double stepAh, double stepKwh, double testAh,
     m_state.LastPointCounter = m_clock.ReadCounter();
 }
 
-void Measurement::UpdateSummary() {
+void Measurement::UpdateSummary(const PhaseValues& voltages, const PhaseValues& currents,
+                                const PhaseValues& powers) {
+    // Only what this point's replies brought counts: a grid cell the reply
+    // left alone holds an older reading.
     double voltageSum = 0;
-    int voltages = 0;
+    int voltageCount = 0;
     double current = 0;
     double power = 0;
     bool anyCurrent = false;
     bool anyPower = false;
-    for (int phase = 1; phase <= 3; ++phase) {
-        double v = 0;
-        if (StrictNumber(m_phases.Cell(phase, kVoltageColumn), &v)) {
-            voltageSum += v;
-            ++voltages;
+    for (int phase = 0; phase < 3; ++phase) {
+        if (voltages[phase]) {
+            voltageSum += *voltages[phase];
+            ++voltageCount;
         }
-        if (StrictNumber(m_phases.Cell(phase, kCurrentColumn), &v)) {
-            current += v;
+        if (currents[phase]) {
+            current += *currents[phase];
             anyCurrent = true;
         }
-        if (StrictNumber(m_phases.Cell(phase, kPowerColumn), &v)) {
-            power += v;
+        if (powers[phase]) {
+            power += *powers[phase];
             anyPower = true;
         }
     }
     // A point without any reading leaves the boxes as they were, so that a
     // missed reply does not look like an empty battery.
-    if (voltages > 0) {
-        m_displays.Set(Displays::Voltage, Fixed(voltageSum / voltages, 4));
+    if (voltageCount > 0) {
+        m_displays.Set(Displays::Voltage, Fixed(voltageSum / voltageCount, 4));
     }
     if (anyCurrent) {
         m_displays.Set(Displays::Current, Fixed(current, 4));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <array>
 #include <optional>
@@ -13,19 +14,35 @@ class RunChannel;
 class StepTable;
 struct RunState;
 
+// The numbers one reply brought for phases A, B and C; a phase the reply did
+// not fill, or filled with something that is no number, has none.
+using PhaseValues = std::array<std::optional<double>, 3>;
+
 // One measurement point: the loop boxes, the three per-phase queries into
 // the phase grid, and the summary boxes the end checks read (mean voltage,
-// summed current and power, Ah and kWh integrated since the previous point).
+// summed current and power, Ah and kWh integrated since the previous point),
+// computed from this point's replies only.
+//
+// The three queries of a point share one time budget, so a silent load costs
+// a few seconds a point, not a read time-out per query. A point none of whose
+// replies holds a number is missed; RunState::MaxMissedPoints of them in a
+// row declare the load lost.
 class Measurement {
   public:
+    static constexpr int kPointBudgetMs = 3000;
+
     Measurement(RunChannel& channel, const StepTable& steps, PhaseGrid& phases, Displays& displays,
                 RunState& state, const Clock& clock);
 
-    // Returns false when Stop or Pause cut the point short.
+    // Returns false when Stop or Pause cut the point short, or the load was
+    // declared lost.
     bool MeasurePoint();
 
-    // Fills grid column `column` (1 voltage, 2 current, 3 power) from `query`.
-    void QueryPhases(const QString& query, int column);
+    // Fills grid column `column` (1 voltage, 2 current, 3 power) from `query`,
+    // asking no later than `deadline`. Returns what this reply brought.
+    PhaseValues QueryPhases(
+        const QString& query, int column,
+        const QDeadlineTimer& deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
     // What the last point read: the fields the load sent this time, as
     // numbers (a phase missing from a reply, or no number, is left out).
@@ -40,9 +57,18 @@ class Measurement {
     void RestoreIntegrals(double stepAh, double stepKwh, double testAh, double testWh);
 
   private:
+    // What the replies of the point in progress brought.
+    struct Tally {
+        bool replied = false;  // some read brought a reply
+        bool number = false;   // some phase value read as a number
+    };
+
     void ShowLoopCounts();
-    void NoteFresh(int column, int phase, const QString& text);
-    void UpdateSummary();
+    void UpdateSummary(const PhaseValues& voltages, const PhaseValues& currents,
+                       const PhaseValues& powers);
+    // Counts a point that brought no number; false when that declared the
+    // load lost.
+    bool CountMissedPoint();
 
     RunChannel& m_channel;
     const StepTable& m_steps;
@@ -50,6 +76,7 @@ class Measurement {
     Displays& m_displays;
     RunState& m_state;
     const Clock& m_clock;
-    // Values of this point by column (voltage, current, power) and phase.
-    std::array<std::array<std::optional<double>, 3>, 3> m_fresh;
+    // Values of this point by column (voltage, current, power).
+    std::array<PhaseValues, 3> m_fresh;
+    Tally m_tally;
 };

@@ -44,18 +44,24 @@ QString RunChannel::Shown(const LinkResult& reply) {
     return reply.Ok() ? reply.reply : kNoReplyText;
 }
 
-QString RunChannel::Query(const QString& query) {
+LinkResult RunChannel::Query(const QString& query, const QDeadlineTimer& deadline) {
+    const auto halted = [] {
+        return LinkResult::Failure(LinkResult::Kind::Closed, QStringLiteral("the run is halted"));
+    };
     if (Halted()) {
-        return kNoReplyText;
+        return halted();
+    }
+    if (deadline.hasExpired()) {
+        return LinkResult::Failure(LinkResult::Kind::TimedOut, QStringLiteral("no time left"));
     }
     m_connection.Links().Write(Record(), query);
     CheckLink();
     if (Halted()) {
-        return kNoReplyText;
+        return halted();
     }
-    const LinkResult reply = m_connection.Links().Read(Record());
+    const LinkResult reply = m_connection.Links().ReadBefore(Record(), deadline);
     CheckLink();
-    return Shown(reply);
+    return reply;
 }
 
 QString RunChannel::ReadTimed(double seconds) {
@@ -73,6 +79,11 @@ void RunChannel::LoadOffFirstChannel() {
     if (Connected()) {
         Send(Cmd::kLoadOff);
     }
+}
+
+void RunChannel::DeclareLost(const QString& what) {
+    m_connection.Links().MarkLost(Record(), what);
+    CheckLink();
 }
 
 void RunChannel::CheckLink() {

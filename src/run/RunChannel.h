@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <functional>
 
@@ -14,7 +15,8 @@ inline const QString kNoReplyText = QStringLiteral("ErrRec");
 // Channel 1 as a run talks to it. Once Stop or Pause has been requested no
 // further command or query goes out (only the release of the load does), so a
 // click that lands inside a wait cannot be followed by stray commands. A link
-// found lost is reported once per run through the lost-link callback.
+// found lost, by its transport or by the run (DeclareLost), is reported once
+// per run through the lost-link callback.
 class RunChannel {
   public:
     RunChannel(LoadConnection& connection, RunState& state);
@@ -28,14 +30,22 @@ class RunChannel {
 
     // Sends a command unless the run is stopping or paused.
     void Write(const QString& command);
-    // Sends a query and reads the reply; kNoReplyText when none came, and
-    // without sending when the run is stopping or paused.
-    QString Query(const QString& query);
+    // Sends a query and reads the reply, waiting no longer than `deadline`.
+    // Nothing is sent when the run is stopping or paused (the result is then
+    // Closed) or the deadline has passed (TimedOut).
+    LinkResult Query(const QString& query,
+                     const QDeadlineTimer& deadline = QDeadlineTimer(QDeadlineTimer::Forever));
+    // What a read's result shows in the phase grid and the log: the reply, or
+    // kNoReplyText.
+    static QString Shown(const LinkResult& reply);
     // Reads the result line of a timed load test, waiting up to `seconds`.
     QString ReadTimed(double seconds);
 
     // "LOAD OFF" to the first load when it answered the connection pass.
     void LoadOffFirstChannel();
+    // The load is there no more although its link stays up: `what` says why.
+    // Reported as a lost link.
+    void DeclareLost(const QString& what);
 
     bool Halted() const;
     // Whether the last input command sent was "LOAD ON".
@@ -45,7 +55,6 @@ class RunChannel {
     int Record() const;
     void CheckLink();
     void Send(const QString& command);
-    static QString Shown(const LinkResult& reply);
 
     LoadConnection& m_connection;
     RunState& m_state;

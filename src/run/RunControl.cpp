@@ -220,6 +220,8 @@ void RunControl::StartRun() {
 
     m_ctx.measurement.ClearTestTotals();
     m_ctx.points.RestartNumbering();
+    // Loops of an earlier run, maybe of another file, are no loops of this one.
+    s.ForRow = s.ForLoopCount = s.For2Row = s.For2LoopCount = 0;
     EnterRunning();
     if (!ConnectLoad() || !CheckPresentVoltage() || s.StopRequested) {
         return;
@@ -235,6 +237,8 @@ void RunControl::EnterRunning() {
     SetEditing(false);
     s.Running = true;
     s.LinkLostReported = false;
+    s.MissedPoints = 0;
+    s.MaxMissedPoints = m_ctx.settings.maxMissedPoints;
     m_ctx.guard.Clear();
     m_walker.Reset();
     m_endMessage.clear();

@@ -28,6 +28,10 @@ struct RunState {
     bool InputOnAtPause = false;  // the load's input was on when Pause released it
     qint64 LastPointCounter = 0;  // counter reading of the previous measurement point
     bool LinkLostReported = false;
+    // Measurement points in a row that brought no phase value reading as a
+    // number, and how many of them mean the load is gone.
+    int MissedPoints = 0;
+    int MaxMissedPoints = 3;
     // Ticks and Start's walks in progress further up the stack; a click that
     // lands in one of their waits runs nested inside them.
     int WorkDepth = 0;

@@ -61,6 +61,11 @@ void LoadSession::HandleLine(QByteArray line) {
         ArmPulseTimer();
     }
     ++m_commandCount;
+    if (m_faults.silentAfterCommands > 0 && m_commandCount == m_faults.silentAfterCommands) {
+        SimFaults mute = m_faults;
+        mute.silent = true;
+        m_sender.SetFaults(mute);  // still connected, still listening
+    }
     if (m_faults.dropAfterCommands > 0 && m_commandCount >= m_faults.dropAfterCommands) {
         m_dropped = true;
         m_pulseTimer.stop();

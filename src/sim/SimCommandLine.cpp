@@ -43,6 +43,7 @@ ProgramSpec SimCommandLine::Spec() {
         {{"split"}, "", "Fault: send every reply in two pieces."},
         {{"reply-delay"}, "MS", "Fault: answer MS milliseconds late."},
         {{"drop-after"}, "N", "Fault: close the link after N commands."},
+        {{"silent-after"}, "N", "Fault: answer nothing after N commands."},
     };
     spec.exitCodes = {
         {0, "stopped by SIGINT or SIGTERM"},
@@ -81,6 +82,7 @@ SimCommandLine SimCommandLine::Parse(const QStringList& arguments, const QString
         {QStringLiteral("pulse-ng-count"), 1000000, &o.pulseNgCount},
         {QStringLiteral("reply-delay"), 600000, &f.replyDelayMs},
         {QStringLiteral("drop-after"), 1000000, &f.dropAfterCommands},
+        {QStringLiteral("silent-after"), 1000000, &f.silentAfterCommands},
     };
     bool valid = true;
     for (const NumberOption& option : numbers) {

@@ -19,11 +19,12 @@ struct SimOptions {
 
 // Faults the simulated load can be told to show, for reliability tests.
 struct SimFaults {
-    bool silent = false;        // answer no query
-    bool garbage = false;       // answer queries with noise
-    bool splitReplies = false;  // send each reply in two pieces
-    int replyDelayMs = 0;       // answer this late
-    int dropAfterCommands = 0;  // close the link after this many commands (0 = never)
+    bool silent = false;          // answer no query
+    bool garbage = false;         // answer queries with noise
+    bool splitReplies = false;    // send each reply in two pieces
+    int replyDelayMs = 0;         // answer this late
+    int dropAfterCommands = 0;    // close the link after this many commands (0 = never)
+    int silentAfterCommands = 0;  // answer nothing after this many commands (0 = never)
 };
 
 // A simulated 3-phase load speaking the load's command protocol, on TCP

@@ -8,8 +8,8 @@ QStringList Lines(const QByteArray& bytes) {
     return QString::fromUtf8(bytes).split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
 }
 
-quint16 StartSim(QProcess& sim, const QString& journal) {
-    sim.start(ZLD_SIM_PATH, {"--port", "0", "--journal", journal});
+quint16 StartSim(QProcess& sim, const QString& journal, const QStringList& faults) {
+    sim.start(ZLD_SIM_PATH, QStringList{"--port", "0", "--journal", journal} + faults);
     if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(10000)) {
         return 0;
     }

@@ -80,6 +80,37 @@ TEST(RunnerProcess, NoLoadAnsweringExitsWith2AndSaysWhereAndWhyOnce) {
     }
 }
 
+TEST(RunnerProcess, ALoadThatFallsSilentStopsTheRunWithExit3) {
+    QTemporaryDir home;
+    QProcess sim;
+    // Silent once the connection pass and the step's set-up are through.
+    const quint16 port = StartSim(sim, home.filePath("journal.txt"), {"--silent-after", "20"});
+    ASSERT_NE(port, 0);
+    WriteLongDischarge(home.path(), port);
+
+    QProcess run;
+    run.start(ZLD_RUN_PATH, {"--home", home.path(), "--sn", "QUIET"});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 3);
+    sim.terminate();
+    sim.waitForFinished(10000);
+    const QString errors = QString::fromLocal8Bit(run.readAllStandardError());
+    EXPECT_TRUE(errors.contains(QStringLiteral("message: Lost Connect!\nmessage: Channel 1, LAN "
+                                               "127.0.0.1:%1: no reply to 3 measurement points in "
+                                               "a row\n")
+                                    .arg(port)))
+        << errors.toStdString();
+    EXPECT_EQ(errors.count("Lost Connect!"), 1);
+    EXPECT_FALSE(errors.contains("Test Finished"));
+
+    const QStringList journal = Lines(ReadFileBytes(home.filePath("journal.txt")));
+    ASSERT_FALSE(journal.isEmpty());
+    EXPECT_TRUE(journal.last().endsWith(" LOAD OFF")) << journal.last().toStdString();
+    const QByteArray log = ReadFileBytes(home.filePath("TestLog/QUIET.CSV"));
+    EXPECT_TRUE(log.endsWith("\r\n"));
+    EXPECT_GE(Lines(log).size(), 2);  // the header and the answered point
+}
+
 namespace {
 // Runs zld-run to its end; returns its exit code, with stdout and stderr.
 int RunToEnd(const QStringList& arguments, QString* out, QString* errors = nullptr) {

@@ -31,6 +31,7 @@ void ExpectDefaults(const ProgramSettings& s, const QString& folder) {
     EXPECT_TRUE(s.actionNames.isEmpty());
     EXPECT_TRUE(s.loadModeNames.isEmpty());
     EXPECT_TRUE(s.highLowNames.isEmpty());
+    EXPECT_EQ(s.maxMissedPoints, 3);
 }
 }  // namespace
 
@@ -39,6 +40,17 @@ TEST_F(ProgramSettingsTest, MissingOrEmptyFileGivesTheDefaults) {
     ExpectDefaults(LoadWith(""), Folder());
     ExpectDefaults(LoadWith("[TRIO]\r\n[Other]\r\nConnectMode=1\r\n"), Folder());
     EXPECT_EQ(ProgramSettings().TestFileKey(), "TestFileName01");
+}
+
+TEST_F(ProgramSettingsTest, MissedPointsLimitIsAWholeNumberOfAtLeastOne) {
+    EXPECT_EQ(LoadWith("[TRIO]\r\nMaxMissedPoints=10\r\n").maxMissedPoints, 10);
+    EXPECT_EQ(LoadWith("[TRIO]\r\nmaxmissedpoints=1.6\r\n").maxMissedPoints, 2);
+    // A limit that would stop every run at once, or never, is no limit: the default holds.
+    for (const char* bad : {"0", "-4", "many", ""}) {
+        EXPECT_EQ(LoadWith(QByteArray("[TRIO]\r\nMaxMissedPoints=") + bad + "\r\n").maxMissedPoints,
+                  3)
+            << bad;
+    }
 }
 
 TEST_F(ProgramSettingsTest, NameListsFollowTheirTotals) {
@@ -74,8 +86,8 @@ TEST_F(ProgramSettingsTest, ConnectModeAndLogFlagReadTheirLeadingNumber) {
     constexpr Medium kSerial = Medium::Serial;
     constexpr Medium kGpib = Medium::Gpib;
     constexpr Medium kLan = Medium::Lan;
-    const Case cases[] = {{"0", kSerial, "1", 1}, {"1", kGpib, "abc", 0}, {"2", kLan, "0.6", 1},
-                          {"1.4", kGpib, "", 0},  {"7", kLan, "1x", 1},   {"-1", kLan, "2", 2},
+    const Case cases[] = {{"0", kSerial, "1", 1},  {"1", kGpib, "abc", 0}, {"2", kLan, "0.6", 1},
+                          {"1.4", kGpib, "", 0},   {"7", kLan, "1x", 1},   {"-1", kLan, "2", 2},
                           {"LAN", kSerial, "-", 0}};
     for (const Case& c : cases) {
         const ProgramSettings s =

@@ -116,3 +116,46 @@ TEST_F(MeasurementTest, ReadingsStayInTheirColumnsWhenRepliesComeInPieces) {
         EXPECT_EQ(Cell(3, 2).toDouble(), 0.0);
     }
 }
+
+TEST_F(MeasurementTest, SummaryComesFromThisPointsRepliesOnly) {
+    // The second point's replies leave phase C alone: its old reading stays in
+    // the grid, but it must not count in the boxes the end checks read.
+    Connect({"50,50,50,50\n", "10,10,10,30\n", "500,500,500,1500\n",  //
+             "230.1,229.8,231.0\n", "1.5,1.5\n", "300,100\n"});
+    ASSERT_TRUE(measurement.MeasurePoint());
+    ASSERT_TRUE(measurement.MeasurePoint());
+    EXPECT_EQ(Cell(3, 1), "50");  // the grid keeps what no reply replaced
+    EXPECT_EQ(displays.Get(Displays::Voltage), "229.9500");
+    EXPECT_EQ(displays.Get(Displays::Current), "1.5000");
+    EXPECT_EQ(displays.Get(Displays::Power), "300.0000");
+}
+
+TEST_F(MeasurementTest, PointsWithoutANumberInARowDeclareTheLoadLost) {
+    const QByteArray junk = "x,y,z,w\n";
+    const QByteArray good = "48,48,48,48\n";
+    // Two missed points, one answered, then three missed ones.
+    QList<QByteArray> replies;
+    for (const QByteArray& point : {junk, junk, good, junk, junk, junk}) {
+        replies << point << point << point;
+    }
+    Connect(replies);
+    state.Running = true;
+    int lost = 0;
+    channel.SetLinkLostHandler([&] {
+        ++lost;
+        state.StopRequested = true;  // as the run control's Stop does
+    });
+    for (int point = 1; point <= 5; ++point) {
+        EXPECT_TRUE(measurement.MeasurePoint()) << point;
+    }
+    EXPECT_EQ(lost, 0);
+    EXPECT_FALSE(measurement.MeasurePoint());
+    EXPECT_EQ(lost, 1);
+    ASSERT_EQ(op.messages.size(), 1);
+    EXPECT_EQ(op.messages[0].text,
+              QStringLiteral("Lost Connect!\nChannel 1, LAN 127.0.0.1:%1: no number in the replies "
+                             "to 3 measurement points in a row")
+                  .arg(load.Port()));
+    // The boxes keep the last reading a point brought.
+    EXPECT_EQ(displays.Get(Displays::Voltage), "48.0000");
+}

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "Clock.h"
+#include "IniFile.h"
 #include "LanTransport.h"
 #include "LoadConnection.h"
 #include "TestFiles.h"
@@ -37,6 +38,27 @@ void RunHarness::Prepare(const QList<Step>& steps, int saveLogFlag, double measu
         throw std::runtime_error(error.toStdString());
     }
     station->UseLanLoad(QStringLiteral("127.0.0.1"), port);
+}
+
+void RunHarness::UseSerialLoad(const QString& device) {
+    if (!WriteSetting(home.filePath("TRIO.INI"), "Serial Ports", "COM1", device)) {
+        throw std::runtime_error("cannot name the serial port");
+    }
+    LoadConnection& connection = station->Connection();
+    connection.Panel().medium = Medium::Serial;
+    connection.Panel().channelEnabled[0] = true;
+    ConnectionRecord& record = connection.Records()[connection.LoadDevice(0)];
+    record.medium = Medium::Serial;
+    record.comPort = 1;
+    record.baudRate = 115200;
+}
+
+void RunHarness::UseGpibLoad(int address) {
+    LoadConnection& connection = station->Connection();
+    connection.Panel().medium = Medium::Gpib;
+    ConnectionRecord& record = connection.Records()[connection.LoadDevice(0)];
+    record.medium = Medium::Gpib;
+    record.gpibAddress = address;
 }
 
 bool RunHarness::RunUntil(const std::function<bool()>& done, int timeoutMs) {

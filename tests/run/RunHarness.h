@@ -26,6 +26,13 @@ class RunHarness {
     // Writes TRIO.INI and TestFile01.INI, then starts the station up on them.
     void Prepare(const QList<Step>& steps, int saveLogFlag = 1, double measureTime = 0.01);
 
+    // Points channel 1 at a serial device instead: a pseudo-terminal of the
+    // simulated load or of a test's own peer.
+    void UseSerialLoad(const QString& device);
+    // Points channel 1 at GPIB address `address` instead, through whatever
+    // driver library ZLD_GPIB_LIBRARY names.
+    void UseGpibLoad(int address);
+
     // Presses Start and runs events until the run ends or `timeoutMs` passes.
     std::optional<RunOutcome> Run(int timeoutMs = 20000);
     // Runs events until `done` answers true or `timeoutMs` passes.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "LoadConnection.h"
@@ -93,7 +94,10 @@ TEST(RunSafety, LostLinkIsReportedOnceAndEndsTheRun) {
     faults.dropAfterCommands = 30;
     h.sim->SetFaults(faults);
     ASSERT_EQ(h.Run(), RunOutcome::Error);
-    EXPECT_EQ(h.op.Texts().count("Lost Connect!"), 1);
+    const QStringList lost = h.op.Texts().filter(QRegularExpression("^Lost Connect!"));
+    ASSERT_EQ(lost.size(), 1) << h.op.Texts().join("|").toStdString();
+    EXPECT_TRUE(lost[0].startsWith("Lost Connect!\nChannel 1, LAN 127.0.0.1:"))
+        << lost[0].toStdString();
     EXPECT_FALSE(h.station->State().Running);
     EXPECT_TRUE(h.station->Views().IsEnabled(Displays::StartButton));
 }

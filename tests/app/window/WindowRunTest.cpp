@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTableView>
 #include <QTest>
@@ -125,4 +126,26 @@ TEST_F(WindowRunTest, ClosingTheWindowDuringARunSwitchesTheLoadOff) {
     // Nothing more goes out once the window is closed.
     QTest::qWait(300);
     EXPECT_EQ(f.sim->Journal(), QStringList({"LOAD OFF"}));
+}
+
+TEST_F(WindowRunTest, ALoadThatFallsSilentEndsTheRunWithOneMessage) {
+    f.station->Settings().maxMissedPoints = 2;
+    QObject::connect(&f.station->Control(), &RunControl::stepEntered, [this](int row) {
+        if (row == 1) {
+            SimFaults faults;
+            faults.silent = true;
+            f.sim->SetFaults(faults);
+        }
+    });
+    f.Click("StartCommand");
+    const auto lost = [this] { return f.op.Texts().filter(QRegularExpression("^Lost Connect!")); };
+    ASSERT_TRUE(f.WaitFor([&] { return !lost().isEmpty() && !f.station->State().Running; }, 30000))
+        << f.op.Texts().join("|").toStdString();
+    QTest::qWait(200);
+    ASSERT_EQ(lost().size(), 1);
+    EXPECT_TRUE(lost()[0].startsWith("Lost Connect!\nChannel 1, LAN 127.0.0.1:"));
+    EXPECT_TRUE(lost()[0].endsWith(": no reply to 2 measurement points in a row"));
+    EXPECT_FALSE(Finished());
+    EXPECT_EQ(f.sim->Journal().last(), "LOAD OFF");
+    EXPECT_TRUE(f.Find<QWidget>("StartCommand")->isEnabled());
 }
