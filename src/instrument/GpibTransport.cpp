@@ -154,6 +154,10 @@ LinkResult GpibTransport::Read() {
     return ReadUntil(0.0);
 }
 
+LinkResult GpibTransport::ReadBefore(const QDeadlineTimer& deadline) {
+    return ReadUntil(0.0, deadline);
+}
+
 LinkResult GpibTransport::ReadTimed(double seconds) {
     return ReadUntil(seconds);
 }
@@ -169,7 +173,7 @@ GpibTransport::Slice GpibTransport::ReadSlice(int handle) {
     return slice;
 }
 
-LinkResult GpibTransport::ReadUntil(double seconds) {
+LinkResult GpibTransport::ReadUntil(double seconds, const QDeadlineTimer& cutOff) {
     if (m_handle == 0 || !m_worker) {
         return NotOpen();
     }
@@ -192,7 +196,7 @@ LinkResult GpibTransport::ReadUntil(double seconds) {
         received += slice.bytes.left(kMaxReplyBytes - received.size());
         ended = last.Ended() || received.endsWith('\n') || received.size() >= kMaxReplyBytes;
         if (ended || closedMeanwhile() || (last.Failed() && !last.TimedOut()) ||
-            deadline.hasExpired()) {
+            deadline.hasExpired() || cutOff.hasExpired()) {
             break;
         }
         if (slice.bytes.isEmpty() && !last.TimedOut()) {
@@ -210,7 +214,7 @@ LinkResult GpibTransport::ReadUntil(double seconds) {
             LinkResult::Kind::DriverError,
             QStringLiteral("the driver reported an error (status %1)").arg(Hex(last.status)));
     } else {
-        if (received.isEmpty()) {
+        if (received.isEmpty() && !cutOff.hasExpired()) {
             // Nothing came: one more read clears whatever the device was about
             // to send, so it cannot answer the next query instead.
             ReadSlice(handle);

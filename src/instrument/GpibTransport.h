@@ -34,6 +34,9 @@ class GpibTransport : public Transport {
 
     LinkResult Write(const QString& command) override;
     LinkResult Read() override;
+    // A plain read that gives up at `deadline` too, and then leaves out the
+    // clearing read after silence.
+    LinkResult ReadBefore(const QDeadlineTimer& deadline) override;
     // A timed test's result line: waits up to `seconds`, at least as long as
     // a plain read, so a test longer than the device time-out still delivers
     // its verdict.
@@ -45,7 +48,8 @@ class GpibTransport : public Transport {
         GpibDriver::Transfer done;
     };
 
-    LinkResult ReadUntil(double seconds);
+    LinkResult ReadUntil(double seconds,
+                         const QDeadlineTimer& cutOff = QDeadlineTimer(QDeadlineTimer::Forever));
     // One driver read on the worker thread.
     Slice ReadSlice(int handle);
     LinkResult NotOpen() const;
