@@ -42,6 +42,7 @@ int StepJumps::AfterLoopStep(int stepIndex) {
         return row;  // the first step inside the loop
     }
     table.SetCell(row, StepColumn::LoopTimes, QString::number(count));
+    row = 0;  // the loop is left: its count shows nowhere any more
     return stepIndex + 1;
 }
 
@@ -75,7 +76,9 @@ void StepJumps::ToGoToTarget() {
         return -1;
     };
     const auto restore = [&](int row, int count) {
-        table.SetCell(row, StepColumn::LoopTimes, QString::number(count));
+        if (row >= 1) {
+            table.SetCell(row, StepColumn::LoopTimes, QString::number(count));
+        }
     };
     const auto leavePulse = [&](int nextIndex) {
         if (fromPulse && !KeepsPulseLoad(ActionOf(nextIndex))) {
@@ -93,9 +96,11 @@ void StepJumps::ToGoToTarget() {
             s.CurrentStep = j + 1;
             if (!level2) {
                 restore(s.ForRow, s.ForLoopCount);
+                s.ForRow = 0;
             }
-            if (s.For2Row >= 1) {
-                restore(s.For2Row, s.For2LoopCount);
+            restore(s.For2Row, s.For2LoopCount);
+            if (level2) {
+                s.For2Row = 0;
             }
         }
     } else if (target == QLatin1String("CONTINUE")) {
@@ -106,8 +111,10 @@ void StepJumps::ToGoToTarget() {
     } else {
         const int n = RoundedInteger(NumericValue(target));
         if (NumericValue(target) > 0 && n > 0) {
-            // Loops passed over on the way forward are left with full counts.
-            for (int j = s.CurrentStep; j <= n - 1; ++j) {
+            // Loops passed over on the way forward are left with full counts;
+            // a target past the list passes over the rest of the list only.
+            const int last = qMin(n - 1, total - 1);
+            for (int j = s.CurrentStep; j <= last; ++j) {
                 const QString action = ActionOf(j);
                 if (action == Action::kLoop) {
                     restore(s.ForRow, s.ForLoopCount);

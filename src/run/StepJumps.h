@@ -10,7 +10,9 @@ struct ResumePlan;
 // value. A FOR or FOR2 step remembers its row and pass count; the pass counter
 // itself is the "Loop Times" cell of that row, counted down as the loop
 // repeats and restored to its count when the loop is left (Stop reloads the
-// test file, which restores it too).
+// test file, which restores it too). A loop left at its end or by a jump past
+// its end is no longer the active one: its row is forgotten, so its count
+// shows nowhere (Loop1 box, data log) once the run is past it.
 class StepJumps {
   public:
     explicit StepJumps(RunContext& context);

@@ -96,6 +96,41 @@ TEST(RunFlow, ForLoopRunsItsBodyAndRestoresItsCount) {
     EXPECT_EQ(counts.mid(0, 4), QStringList({"3", "2", "1", "3"}));
 }
 
+TEST(RunFlow, Loop1ShowsTheCountOfTheLoopTheStepIsInAndNothingElse) {
+    RunHarness h;
+    h.Prepare({{"FOR", "", "", "", "2"},
+               {"LoadLevel", "CC", "2", "0"},
+               {"LOOP"},
+               {"Suspend", "", "", "0.3", "", "", "", "0.1"}});
+    const QString serial = h.station->Views().Get(Displays::SerialNumber);
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    const auto loop1ByStep = [&] {
+        QStringList fields;  // "step:loop1" of every logged point, repeats folded
+        for (const QString& line : LogLines(h.LogPath(serial)).mid(1)) {
+            const QString field = line.section(',', 1, 1) + ":" + line.section(',', 2, 2);
+            if (fields.isEmpty() || fields.last() != field) {
+                fields << field;
+            }
+        }
+        return fields;
+    };
+    EXPECT_EQ(loop1ByStep(), QStringList({"2:2", "2:1", "4:"}));
+    EXPECT_EQ(h.station->Views().Get(Displays::Loop1Count), "");
+
+    // A run stopped inside a loop leaves nothing for the next one, here of a
+    // file whose first row holds a stop voltage in that column.
+    h.Prepare({{"FOR", "", "", "", "3"},
+               {"DisCharge", "CC", "5", "60", "0", "0", "0", "0.1"},
+               {"LOOP"}});
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
+    ASSERT_TRUE(h.RunUntil([&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?") >= 2; }));
+    h.station->Stop();
+    WriteProgramFolder(h.home.path(), {{"DisCharge", "CC", "5", "0.5", "47", "0", "0", "0.1"}});
+    ASSERT_TRUE(h.station->Test().LoadTestFile(h.op));
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(loop1ByStep(), QStringList({"1:"}));
+}
+
 TEST(RunFlow, FailedPulseTestJumpsToItsGoToStep) {
     SimOptions sim;
     sim.pulseNgCount = 1;
