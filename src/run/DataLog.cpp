@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 constexpr int kMaxSerialLength = 100;
@@ -107,6 +108,15 @@ bool DataLog::WriteLine(const QString& line, QString* error) {
         return false;
     }
     return true;
+}
+
+QString CsvField(const QString& text) {
+    static const QString kSpecial = QStringLiteral(",\"\r\n");
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return kSpecial.contains(c); })) {
+        return text;
+    }
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
 }
 
 QString LogHeader(const QStringList& quantityTitles) {

@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // The run's CSV data log: one header line and one line per measurement
-// point, fields separated by ",", lines ended by CR LF, every line flushed to
+// point, fields separated by "," (quoted only where CsvField says), lines
+// ended by CR LF, every line flushed to
 // disk as it is written so that a crash or a power cut loses nothing.
 class DataLog {
   public:
@@ -35,6 +36,11 @@ class DataLog {
     QFile m_file;
     QString m_movedAside;
 };
+
+// A field as a data line holds it: as it is, unless it holds a comma, a
+// double quote or a line break; then in double quotes with each double quote
+// doubled, as RFC 4180 has it, so that it cannot shift the columns.
+QString CsvField(const QString& text);
 
 // The data log header: "No.,Step,Loop1,StepTime", each quantity title
 // followed by A, B and C, then "TotalTime,StepMode".

@@ -30,14 +30,14 @@ MeasuredPoint PointLog::Snapshot() const {
 }
 
 QString PointLog::Line(const MeasuredPoint& p) {
-    QStringList fields{QString::number(p.lineNumber), QString::number(p.step), p.loop1,
+    QStringList fields{QString::number(p.lineNumber), QString::number(p.step), CsvField(p.loop1),
                        p.time.toString(QStringLiteral("hh:mm:ss"))};
     for (const auto* values : {&p.voltage, &p.current, &p.power}) {
         for (double v : *values) {
             fields << NumberText(v);
         }
     }
-    fields << p.totalTime << p.stepMode;
+    fields << p.totalTime << CsvField(p.stepMode);
     return fields.join(QLatin1Char(','));
 }
 

@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "DataLog.h"
+#include "RunHarness.h"
 #include "TestFiles.h"
 
 TEST(DataLog, ElapsedTextCountsWholeSecondsAcrossDaysAndHours) {
@@ -86,4 +88,30 @@ TEST(DataLog, GoesOnWithAnInterruptedLogAfterItsLastWholeLine) {
     EXPECT_FALSE(log.OpenForAppend(dir.filePath("gone.CSV"), &next, &error));
     EXPECT_EQ(error, "the file is missing");
     EXPECT_FALSE(QFile::exists(dir.filePath("gone.CSV")));
+}
+
+TEST(DataLog, OnlyFieldsWithACommaOrAQuoteAreQuoted) {
+    EXPECT_EQ(CsvField("CC"), "CC");
+    EXPECT_EQ(CsvField(""), "");
+    EXPECT_EQ(CsvField("12.5 A"), "12.5 A");
+    EXPECT_EQ(CsvField("C,C"), "\"C,C\"");
+    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("two\r\nlines"), "\"two\r\nlines\"");
+
+    // A run whose step mode holds a quote (a comma in the file is read as a
+    // decimal point there) and gets a comma once the run has begun: the line
+    // keeps its 15 columns.
+    RunHarness h;
+    h.Prepare({{"Suspend", "C \"x\"", "", "0.2", "0", "", "", "0.1"}});
+    h.station->Views().Set(Displays::SerialNumber, "QUOTED");
+    QObject::connect(&h.station->Control(), &RunControl::runStarted, [&] {
+        h.station->Test().Records().SetField(0, StepField::LoadModeVolt, "C, \"x\"");
+    });
+    ASSERT_EQ(h.Run(), RunOutcome::Finished) << h.op.Texts().join("|").toStdString();
+    const QStringList lines =
+        QString::fromUtf8(ReadFileBytes(h.LogPath("QUOTED"))).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 2);
+    const QRegularExpression line(
+        R"(^1,1,,\d\d:\d\d:\d\d,(\d+(\.\d+)?,){3}(0,){6}\d\d:\d\d:\d\d,"C, ""x"""$)");
+    EXPECT_TRUE(line.match(lines[1]).hasMatch()) << lines[1].toStdString();
 }
