@@ -26,8 +26,7 @@ bool LeavesLoadOn(const QString& action) {
 
 // Steps whose ends switch the load off, as far as a following step cares.
 bool ReleasesLoad(const QString& action) {
-    return IsOneOf(action,
-                   {Action::kDisCharge, Action::kDcirLow, Action::kDcirHigh, Action::kPlusLoad});
+    return Action::IsDischarge(action) || action == Action::kPlusLoad;
 }
 
 // The direct-current steps whose set value follows their mode.
@@ -248,9 +247,8 @@ void CheckTest::CheckStopVoltage(const StepReading& step, double presentVoltage,
                                  Findings& out) const {
     const QString mode = step.Mode();
     // The stop value of these steps is a voltage in these modes (a current in CV).
-    const bool stopsOnVoltage =
-        IsOneOf(step.Action(), {Action::kDisCharge, Action::kDcirLow, Action::kDcirHigh}) &&
-        IsOneOf(mode, {LoadMode::kCC, LoadMode::kCR, LoadMode::kCP});
+    const bool stopsOnVoltage = Action::IsDischarge(step.Action()) &&
+                                IsOneOf(mode, {LoadMode::kCC, LoadMode::kCR, LoadMode::kCP});
     const double stopVoltage = step.Value(StepField::StopValue);
     if (stopsOnVoltage && stopVoltage > presentVoltage) {
         out.push_back({step.Step(), Severity::Warning,

@@ -27,8 +27,7 @@ double DurationEstimate::StepSeconds(const StepReading& step) {
     if (step.RunsOnStepTimer()) {
         // The dwell is only looked at when a point is taken.
         double seconds = std::max(dwell, NotNegative(step.Value(F::MeasTime)));
-        if (action == Action::kDisCharge || action == Action::kDcirLow ||
-            action == Action::kDcirHigh) {
+        if (Action::IsDischarge(action)) {
             // The settling wait before the first point is part of the step.
             seconds = std::max(seconds, NotNegative(step.Value(F::StableTime)));
         }

@@ -31,7 +31,7 @@ int LoopLevel(const QString& name) {
 }
 
 bool IsDischarge(const QString& name) {
-    return name == kDisCharge || name == kDcirLow || name == kDcirHigh;
+    return name == kDisCharge || name == kOverDisCharge || name == kDcirLow || name == kDcirHigh;
 }
 }  // namespace Action
 

@@ -31,8 +31,9 @@ bool OpensLoop(const QString& name);      // FOR, FOR2
 // The loop level a loop-control action opens or closes: 1 for FOR and LOOP,
 // 2 for FOR2 and LOOP2, 0 for every other action.
 int LoopLevel(const QString& name);
-// DisCharge, DCIRLow and DCIRHigh: the steps that put the load on the battery
-// at a set value and end at a stop voltage.
+// DisCharge, OverDisCharge, DCIRLow and DCIRHigh: the steps that put the load
+// on the battery at a set value and end at a stop voltage or a stop Ah. They
+// are programmed, ended and released alike.
 bool IsDischarge(const QString& name);
 }  // namespace Action
 

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <utility>
+#include <vector>
 
 #include "LoadConnection.h"
 #include "RunHarness.h"
@@ -119,9 +121,8 @@ TEST(RunFlow, Loop1ShowsTheCountOfTheLoopTheStepIsInAndNothingElse) {
 
     // A run stopped inside a loop leaves nothing for the next one, here of a
     // file whose first row holds a stop voltage in that column.
-    h.Prepare({{"FOR", "", "", "", "3"},
-               {"DisCharge", "CC", "5", "60", "0", "0", "0", "0.1"},
-               {"LOOP"}});
+    h.Prepare(
+        {{"FOR", "", "", "", "3"}, {"DisCharge", "CC", "5", "60", "0", "0", "0", "0.1"}, {"LOOP"}});
     QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
     ASSERT_TRUE(h.RunUntil([&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?") >= 2; }));
     h.station->Stop();
@@ -148,6 +149,31 @@ TEST(RunFlow, FailedPulseTestJumpsToItsGoToStep) {
     for (const QString& c : commands) {
         EXPECT_TRUE(c.front().isLetter()) << c.toStdString();
     }
+}
+
+TEST(RunFlow, OverDisChargeIsProgrammedEndedAndReleasedAsADischarge) {
+    RunHarness h;
+    h.Prepare({{"OverDisCharge", "CC", "5", "60", "0", "0", "0.00001", "0.1"},
+               {"DisCharge", "CC", "5", "60", "60", "0", "0", "0.1"},
+               {"OverDisCharge", "CR", "7", "60", "60", "0", "0", "0.1"},
+               {"Suspend", "", "", "0.2", "0", "", "", "0.1"}});
+    std::vector<std::pair<int, StopReason>> ended;
+    QObject::connect(&h.station->Control(), &RunControl::stepEnded,
+                     [&](int row, StopReason reason) { ended.emplace_back(row, reason); });
+    ASSERT_EQ(h.Run(), RunOutcome::Finished) << h.op.Texts().join("|").toStdString();
+    // Its stop Ah and its stop voltage end it; nothing releases the load
+    // between two discharges, the step after the last one does.
+    EXPECT_EQ(ended, (std::vector<std::pair<int, StopReason>>{{1, StopReason::StopAh},
+                                                              {2, StopReason::StopValue},
+                                                              {3, StopReason::StopValue},
+                                                              {4, StopReason::StepOver}}));
+    EXPECT_EQ(WithoutQueries(h.StepCommands()),
+              QStringList({"CC:A 5", "MODE CC", "LOAD ON", "CC:A 5", "MODE CC", "LOAD ON", "CR:A 7",
+                           "MODE CR", "LOAD ON", "LOAD OFF", "LOAD OFF"}));
+    // The battery below its stop voltage was asked about for it too.
+    ASSERT_FALSE(h.op.questions.isEmpty());
+    EXPECT_TRUE(h.op.questions[0].points.join('|').contains("step 3"))
+        << h.op.questions[0].points.join('|').toStdString();
 }
 
 TEST(RunFlow, StopVoltageFromTheBatteryEndsTheDischarge) {
