@@ -218,6 +218,7 @@ void RunControl::StartRun() {
         return;
     }
 
+    TellAboutStepsNotCarriedOut();
     m_ctx.measurement.ClearTestTotals();
     m_ctx.points.RestartNumbering();
     // Loops of an earlier run, maybe of another file, are no loops of this one.
@@ -323,6 +324,22 @@ void RunControl::OnLimitReached(const LimitTrip& trip) {
     // Resume puts the input back as it was before the guard released it.
     s.InputOnAtPause = trip.inputWasOn;
     m_ctx.op.ShowMessage(trip.message);
+}
+
+void RunControl::TellAboutStepsNotCarriedOut() {
+    // Said whether or not the check ran: the operator must not take such a
+    // step's waiting for a measurement of the battery.
+    QStringList lines;
+    for (int step = 0; step < m_ctx.test.TotalStepCount(); ++step) {
+        if (m_ctx.test.Records().Field(step, StepField::ActionMode) == Action::kAcir) {
+            lines << QStringLiteral("Step %1: ACIR is not carried out by this load; the step only "
+                                    "waits its dwell.")
+                         .arg(step + 1);
+        }
+    }
+    if (!lines.isEmpty()) {
+        m_ctx.op.ShowMessage(lines.join(QLatin1Char('\n')));
+    }
 }
 
 void RunControl::Stop() {

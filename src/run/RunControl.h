@@ -81,6 +81,8 @@ class RunControl : public QObject {
     void RunResumed(const ResumePlan& plan);
     bool OpenDataLog();
     bool TableNeedsSave() const;
+    // Once per Start, before anything is sent: the steps the load cannot do.
+    void TellAboutStepsNotCarriedOut();
     void Resume();
     // Ends the run because the list is done.
     void FinishRun();

@@ -30,3 +30,23 @@ TEST(StartCheck, StopVoltageAboveTheBatteryIsAskedOnceTheLoadAnswered) {
     EXPECT_EQ(h.Run(), RunOutcome::Finished);
     EXPECT_TRUE(h.op.questions.isEmpty());
 }
+
+TEST(StartCheck, AcirStepsAreNamedOnceBeforeAnythingIsSentAndTheRunGoesOn) {
+    RunHarness h;
+    h.Prepare({{"ACIR", "CC", "5", "0.3", "0", "0", "0", "0.1"},
+               {"Suspend", "", "", "0.3", "0", "", "", "0.1"},
+               {"ACIR", "CC", "5", "0.3", "0", "0", "0", "0.1"}});
+    QList<int> commandsWhenTold;
+    h.op.onMessage = [&](const QString& text) {
+        if (text.contains("ACIR")) {
+            commandsWhenTold << h.sim->Journal().size();
+        }
+    };
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(commandsWhenTold, QList<int>{0});
+    EXPECT_TRUE(h.op.Texts().contains(
+        "Step 1: ACIR is not carried out by this load; the step only waits its dwell.\n"
+        "Step 3: ACIR is not carried out by this load; the step only waits its dwell."))
+        << h.op.Texts().join("|").toStdString();
+    EXPECT_TRUE(h.op.Texts().contains("Test Finished"));
+}
