@@ -300,10 +300,16 @@ bool StepWalker::RunPulseStep(StopReason* reason) {
     if (!ProgramOutputs()) {
         return false;
     }
+    // Halted in the setup wait or while the train ran: the release cut the
+    // train short, so its verdict (if any came) says nothing. Resume runs the
+    // step again from its start.
+    if (s.Halted()) {
+        m_resumeAt = ResumePoint::TimedStep;
+        return false;
+    }
     *reason = AwaitPulseResult(s.CurrentStep);
     if (s.Halted()) {
-        m_resumeAt = ResumePoint::Advance;
-        m_pendingReason = *reason;
+        m_resumeAt = ResumePoint::TimedStep;
         return false;
     }
     if (const auto failure = m_ctx.points.LogPoint()) {

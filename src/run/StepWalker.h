@@ -34,7 +34,8 @@ class StepWalker : public QObject {
     void Begin();
     // Picks a paused walk up where Pause left it: the step being entered
     // starts again, an interrupted advance goes on, a timed step is
-    // programmed anew with the input as it was.
+    // programmed anew with the input as it was, a pulse step whose verdict
+    // had not come runs again from its start.
     void Resume();
     // Picks up a run that was interrupted: the loops as they were counted
     // down, then the step, programmed again with its dwell going on from

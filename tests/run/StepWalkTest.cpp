@@ -6,6 +6,7 @@
 
 #include "RunHarness.h"
 #include "StepRecord.h"
+#include "TestFiles.h"
 
 // The order in which a run enters and ends its steps, as the run control
 // reports it to whatever listens (the runner's progress lines, and anything
@@ -67,4 +68,37 @@ TEST(StepWalk, PauseInsideARampRunsTheRampAgainOnResume) {
     EXPECT_EQ(journal.count("CC:A 1"), 2);  // the ramp started again from its first pass
     EXPECT_EQ(journal.count("CC:A 4"), 1);
     EXPECT_EQ(journal.last(), "LOAD OFF");
+}
+
+TEST(StepWalk, PauseInAPulseSetupWaitRunsThePulseStepAgainOnResume) {
+    RunHarness h;
+    // A setup time of 1.5 s before the train starts with "DYNC ON".
+    h.Prepare({{"PlusLoad", "20", "2", "10", "10", "1", "2", "1500", "NextStep"},
+               {"Suspend", "", "", "0.2", "0", "", "", "0.1"}});
+    StepEvents events(h.station->Control());
+    QObject::connect(&h.station->Control(), &RunControl::stepEntered, [&](int row) {
+        if (row == 1 && events.entered.size() == 1) {
+            QTimer::singleShot(500, h.station.get(), [&] { h.station->Pause(); });
+        }
+    });
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
+    ASSERT_TRUE(h.RunUntil([&] { return h.station->State().PauseRequested; }));
+    ASSERT_TRUE(h.RunUntil([&] { return h.station->State().WorkDepth == 0; }));
+    EXPECT_FALSE(h.sim->Journal().contains("DYNC ON"));
+
+    h.station->Start();  // resume
+    ASSERT_TRUE(h.RunUntil([&] { return h.outcome.has_value(); }));
+    EXPECT_EQ(h.outcome, RunOutcome::Finished);
+    // The pulse step ran from its start: its settings, the train, its verdict and its point.
+    const QStringList journal = h.sim->Journal();
+    EXPECT_EQ(journal.count("CCP:HIGH 20"), 2);
+    EXPECT_EQ(journal.count("DYNC ON"), 1);
+    EXPECT_EQ(events.entered, (std::vector<int>{1, 1, 2}));
+    ASSERT_FALSE(events.ended.empty());
+    EXPECT_EQ(events.ended.front(), std::make_pair(1, StopReason::StepOver));
+    const QStringList log =
+        QString::fromUtf8(ReadFileBytes(h.LogPath(h.station->Views().Get(Displays::SerialNumber))))
+            .split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_GE(log.size(), 2);
+    EXPECT_EQ(log[1].section(',', 1, 1), "1");  // the pulse step's point
 }
