@@ -3,6 +3,7 @@
 // rules are read in one place; hence its length.
 #include "StepWalker.h"
 
+#include <QElapsedTimer>
 #include <cmath>
 #include <exception>
 
@@ -10,6 +11,7 @@
 #include "Clock.h"
 #include "Commands.h"
 #include "Displays.h"
+#include "EventWait.h"
 #include "Measurement.h"
 #include "NumberText.h"
 #include "OutputProgrammer.h"
@@ -27,6 +29,9 @@ constexpr double kSecondsPerDay = 86400.0;
 // The first tick of a step, and every tick when the measurement schedule
 // gives no later one.
 constexpr int kFallbackIntervalMs = 10;
+// A walk through many loop steps (a huge loop count around an empty body)
+// lets events run this often, so the window answers and Stop acts.
+constexpr qint64 kEventsEveryMs = 20;
 }  // namespace
 
 StepWalker::StepWalker(RunContext& context, QObject* parent)
@@ -185,8 +190,18 @@ void StepWalker::EndTimedStep(const QString& action, StopReason reason) {
 void StepWalker::Walk(Origin origin, Move move, StopReason reason) {
     RunState& s = m_ctx.state;
     TestDocument& test = m_ctx.test;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     for (;;) {
+        if (sinceEvents.elapsed() >= kEventsEveryMs) {
+            ProcessPendingEvents();
+            sinceEvents.restart();
+        }
         if (move == Move::Enter) {
+            if (s.Halted()) {
+                m_resumeAt = ResumePoint::StepEntry;
+                return;
+            }
             s.StepStartStamp = m_ctx.clock.Now();
         } else {
             if (move == Move::Leave) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -101,4 +103,71 @@ TEST(StepWalk, PauseInAPulseSetupWaitRunsThePulseStepAgainOnResume) {
             .split("\r\n", Qt::SkipEmptyParts);
     ASSERT_GE(log.size(), 2);
     EXPECT_EQ(log[1].section(',', 1, 1), "1");  // the pulse step's point
+}
+
+namespace {
+// The longest time the event loop went without running a 10 ms timer, while alive.
+class Heartbeat {
+  public:
+    Heartbeat() {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (m_sinceLast.isValid()) {
+                m_longestGapMs = std::max(m_longestGapMs, m_sinceLast.elapsed());
+            }
+            m_sinceLast.start();
+        });
+        m_timer.start(10);
+    }
+    qint64 LongestGapMs() const { return m_longestGapMs; }
+
+  private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceLast;
+    qint64 m_longestGapMs = 0;
+};
+}  // namespace
+
+TEST(StepWalk, HugeLoopCountsAndGoToTargetsKeepEventsRunningAndStopWorking) {
+    {
+        // A failed pulse test whose target lies far beyond the list ends it.
+        SimOptions sim;
+        sim.pulseNgCount = 1;
+        RunHarness h(sim);
+        h.Prepare({{"PlusLoad", "20", "2", "10", "10", "1", "2", "10", "2"},
+                   {"Suspend", "", "", "0.2", "0", "", "", "0.1"}});
+        // The check before the start refuses such a target; past it, the run
+        // must still cope with one.
+        QObject::connect(&h.station->Control(), &RunControl::runStarted, [&] {
+            h.station->Test().Records().SetField(0, StepField::GoToStep, "2147483647");
+        });
+        Heartbeat heartbeat;
+        ASSERT_EQ(h.Run(), RunOutcome::Finished);
+        EXPECT_LT(heartbeat.LongestGapMs(), 2000);
+    }
+    // A loop repeated 2147483647 times around nothing: the walk never reaches
+    // a timed step, yet the window answers and Stop ends the run.
+    RunHarness h;
+    h.Prepare({{"FOR", "", "", "", "2"}, {"LOOP"}, {"Suspend", "", "", "0.2", "0", "", "", "0.1"}});
+    QElapsedTimer sinceStop;
+    QObject::connect(&h.station->Control(), &RunControl::runStarted, [&] {
+        h.station->Test().Table().SetCell(1, StepColumn::LoopTimes, "2147483647");
+        // The operator's click, half a second into the walk.
+        QTimer::singleShot(500, h.station.get(), [&] {
+            sinceStop.start();
+            h.station->Stop();
+        });
+    });
+    Heartbeat heartbeat;
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
+    ASSERT_TRUE(h.RunUntil([&] { return h.outcome.has_value(); }, 20000));
+    EXPECT_EQ(h.outcome, RunOutcome::Stopped);
+    ASSERT_TRUE(sinceStop.isValid());
+    std::printf(
+        "huge loop: Stop ended the run %lld ms after it was pressed; longest event gap "
+        "%lld ms\n",
+        static_cast<long long>(sinceStop.elapsed()),
+        static_cast<long long>(heartbeat.LongestGapMs()));
+    EXPECT_LT(heartbeat.LongestGapMs(), 2000);
+    EXPECT_FALSE(h.station->State().Running);
+    EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
 }
