@@ -39,7 +39,9 @@ bool DataLog::Open(const QString& path, const QString& header, QString* error) {
         m_movedAside = aside;
     }
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    // Unbuffered: a line goes to the system as it is written, and a failed
+    // write reports the system's own reason.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         *error = m_file.errorString();
         return false;
     }
@@ -57,7 +59,7 @@ bool DataLog::OpenForAppend(const QString& path, qint64* nextNumber, QString* er
         *error = QStringLiteral("the file is missing");
         return false;
     }
-    if (!m_file.open(QIODevice::ReadWrite)) {
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         *error = m_file.errorString();
         return false;
     }
@@ -102,12 +104,29 @@ bool DataLog::WriteLine(const QString& line, QString* error) {
         return true;  // a point with no log open is dropped
     }
     const QByteArray bytes = line.toUtf8() + "\r\n";
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
-        *error = QStringLiteral("cannot write the data log %1: %2")
-                     .arg(m_file.fileName(), m_file.errorString());
-        return false;
+    const qint64 lineStart = m_file.pos();
+    qint64 written = 0;
+    // A write cut short (the disk filled up in the middle of the line) is
+    // tried again for the rest, which then fails with the system's reason.
+    while (written < bytes.size()) {
+        const qint64 n = m_file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            break;
+        }
+        written += n;
     }
-    return true;
+    if (written == bytes.size()) {
+        return true;
+    }
+    QString reason = m_file.errorString();
+    // The log keeps whole lines only: what part of this one reached the file
+    // goes again.
+    if (written > 0 && !m_file.resize(lineStart)) {
+        reason += QStringLiteral("; the last line could not be taken back (%1)")
+                      .arg(m_file.errorString());
+    }
+    *error = QStringLiteral("cannot write the data log %1: %2").arg(m_file.fileName(), reason);
+    return false;
 }
 
 QString CsvField(const QString& text) {

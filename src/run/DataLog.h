@@ -28,8 +28,10 @@ class DataLog {
     QString MovedAside() const { return m_movedAside; }
     QString Path() const { return m_file.fileName(); }
 
-    // Appends one line and flushes it. Returns false with a reason when the
-    // line could not be written (disk full, file gone).
+    // Appends one line, handed to the system at once. Returns false with the
+    // system's reason when the line could not be written (disk full, file
+    // too large); a line written in part is cut off again, so the file holds
+    // whole lines only.
     bool WriteLine(const QString& line, QString* error);
 
   private:

@@ -332,8 +332,9 @@ void RunControl::TellAboutStepsNotCarriedOut() {
     QStringList lines;
     for (int step = 0; step < m_ctx.test.TotalStepCount(); ++step) {
         if (m_ctx.test.Records().Field(step, StepField::ActionMode) == Action::kAcir) {
-            lines << QStringLiteral("Step %1: ACIR is not carried out by this load; the step only "
-                                    "waits its dwell.")
+            lines << QStringLiteral(
+                         "Step %1: ACIR is not carried out by this load; the step only "
+                         "waits its dwell.")
                          .arg(step + 1);
         }
     }

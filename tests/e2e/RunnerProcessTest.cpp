@@ -214,8 +214,9 @@ TEST(RunnerCheck, ARunWithWarningsAloneReportsThemAndGoesOn) {
     EXPECT_EQ(RunToEnd({"--home", folder.home.path()}, &out, &errors), 0) << errors.toStdString();
     EXPECT_TRUE(errors.contains("message: warning: step 1: ACIR is not carried out by this load"))
         << errors.toStdString();
-    EXPECT_TRUE(errors.contains("message: Step 1: ACIR is not carried out by this load; the step "
-                                "only waits its dwell.\n"))
+    EXPECT_TRUE(
+        errors.contains("message: Step 1: ACIR is not carried out by this load; the step "
+                        "only waits its dwell.\n"))
         << errors.toStdString();
     EXPECT_TRUE(errors.contains("message: Test Finished"));
     folder.StopSim();

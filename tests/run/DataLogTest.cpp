@@ -1,13 +1,94 @@
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstdio>
 
 #include "DataLog.h"
 #include "RunHarness.h"
 #include "TestFiles.h"
+
+namespace {
+// Lines of `bytes` when it holds whole CR LF lines only; empty otherwise.
+QStringList WholeLines(const QByteArray& bytes) {
+    if (!bytes.endsWith("\r\n")) {
+        return {};
+    }
+    return QString::fromUtf8(bytes).split("\r\n", Qt::SkipEmptyParts);
+}
+
+// Writes `text` to `path` from a child process, without Qt.
+void WriteRaw(const std::string& path, const QByteArray& text) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f != nullptr) {
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), f);
+        std::fclose(f);
+    }
+}
+
+// In a forked child with a mount namespace of its own: a 4 KB tmpfs at
+// `mountPoint`, a data log on it written until the disk is full, then the
+// log's bytes and the error copied to `outFolder` outside the mount. Exits 77
+// when this system lets no test mount a file system.
+[[noreturn]] void FillTinyDiskInChild(const QString& mountPoint, const QString& outFolder) {
+    const uid_t uid = getuid();
+    const gid_t gid = getgid();
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+        _exit(77);
+    }
+    // Files created in the namespace need the caller's ids mapped in it.
+    WriteRaw("/proc/self/setgroups", "deny");
+    WriteRaw("/proc/self/uid_map", QByteArray::number(uid) + " " + QByteArray::number(uid) + " 1");
+    WriteRaw("/proc/self/gid_map", QByteArray::number(gid) + " " + QByteArray::number(gid) + " 1");
+    if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", mountPoint.toLocal8Bit().constData(), "tmpfs", 0, "size=4k") != 0) {
+        _exit(77);
+    }
+    DataLog log;
+    QString error;
+    const QString path = mountPoint + "/SN.CSV";
+    if (log.Open(path, "No.,Step", &error)) {
+        for (int i = 1;
+             i < 1000 && log.WriteLine(QString::number(i) + "," + QString(90, 'x'), &error); ++i) {
+        }
+        log.Close();
+    }
+    WriteRaw((outFolder + "/log.CSV").toStdString(), ReadFileBytes(path));
+    WriteRaw((outFolder + "/error.txt").toStdString(), error.toUtf8());
+    _exit(0);
+}
+
+// Lowers this process's file size limit while it lives, so that a write past
+// it really fails (with "File too large").
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(qint64 bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = m_old;
+        limit.rlim_cur = static_cast<rlim_t>(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    struct rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+}  // namespace
 
 TEST(DataLog, ElapsedTextCountsWholeSecondsAcrossDaysAndHours) {
     const QDateTime start(QDate(2026, 12, 7), QTime(23, 59, 50));
@@ -114,4 +195,58 @@ TEST(DataLog, OnlyFieldsWithACommaOrAQuoteAreQuoted) {
     const QRegularExpression line(
         R"(^1,1,,\d\d:\d\d:\d\d,(\d+(\.\d+)?,){3}(0,){6}\d\d:\d\d:\d\d,"C, ""x"""$)");
     EXPECT_TRUE(line.match(lines[1]).hasMatch()) << lines[1].toStdString();
+}
+
+TEST(DataLog, AFullDiskLeavesWholeLinesAndSaysWhy) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("disk"));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FillTinyDiskInChild(dir.filePath("disk"), dir.path());
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "no file system can be mounted here";
+    }
+    const QString error = QString::fromUtf8(ReadFileBytes(dir.filePath("error.txt")));
+    EXPECT_TRUE(error.endsWith(": No space left on device")) << error.toStdString();
+    const QStringList lines = WholeLines(ReadFileBytes(dir.filePath("log.CSV")));
+    // 4 KB hold the header and some 40 lines; the one that did not fit is gone whole.
+    ASSERT_GE(lines.size(), 10);
+    for (int i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i], QString::number(i) + "," + QString(90, 'x'));
+    }
+}
+
+TEST(DataLog, ARunWhoseLogCannotGrowStopsWithTheSystemsReasonAndTheLoadOff) {
+    RunHarness h;
+    h.Prepare({{"DisCharge", "CC", "5", "600", "0", "0", "0", "0.05"}});
+    h.station->Views().Set(Displays::SerialNumber, "FULL");
+    const QString path = h.LogPath("FULL");
+    std::unique_ptr<FileSizeLimit> limit;
+    int points = 0;
+    QObject::connect(&h.station->Control(), &RunControl::pointLogged, [&] {
+        ++points;
+        if (points == 2) {
+            // Room for a part of the next line only.
+            limit = std::make_unique<FileSizeLimit>(QFileInfo(path).size() + 20);
+        } else if (points == 3) {
+            limit.reset();
+        }
+    });
+    ASSERT_EQ(h.Run(), RunOutcome::Error) << h.op.Texts().join("|").toStdString();
+    limit.reset();
+
+    const QString message = h.op.Texts().last();
+    EXPECT_TRUE(message.startsWith("Test stopped at step 1: cannot write the data log"))
+        << message.toStdString();
+    EXPECT_TRUE(message.endsWith(": File too large")) << message.toStdString();
+    const QStringList lines = WholeLines(ReadFileBytes(path));
+    ASSERT_EQ(lines.size(), 3);  // the header and the two points before the limit
+    EXPECT_TRUE(lines[2].startsWith("2,1,"));
+    EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
+    EXPECT_FALSE(h.sim->InputOn());
 }
