@@ -76,6 +76,11 @@ void RunControl::ReleaseLoad() {
 
 bool RunControl::TableNeedsSave() const {
     const TestDocument& test = m_ctx.test;
+    // Anything the operator changed, the measurement options included: Stop
+    // reloads the file, which would otherwise throw the change away.
+    if (test.IsModified()) {
+        return true;
+    }
     const StepTable& table = test.Table();
     if (table.GridRowCount() != test.TotalStepCount() + 1) {
         return true;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "IniFile.h"
 #include "LoadConnection.h"
 #include "RunHarness.h"
 #include "ShiftedClock.h"
@@ -248,6 +249,22 @@ TEST(RunFlow, EditedCellsAreSavedBeforeTheRunUsesThem) {
     EXPECT_EQ(h.op.saveDialogs, 1);
     EXPECT_TRUE(h.StepCommands().contains("CC:A 6"));
     EXPECT_EQ(h.station->Test().Table().Cell(1, StepColumn::Value), "6");
+}
+
+TEST(RunFlow, ChangedOptionsAreSavedAtStartAndOutliveTheRun) {
+    RunHarness h;
+    h.Prepare({{"Suspend", "", "", "0.1", "0", "", "", "0.05"}});
+    TestOptions options = h.station->Test().Options();
+    options.measurePower = 0;
+    h.station->Test().SetOptions(options);
+    h.op.saveAnswer = h.home.filePath("TestFile01.INI");
+    ASSERT_EQ(h.Run(), RunOutcome::Finished);
+    EXPECT_EQ(h.op.saveDialogs, 1);
+    // The end of the run reloads the file: the change is there.
+    EXPECT_EQ(h.station->Test().Options().measurePower, 0);
+    EXPECT_EQ(ReadSetting(h.home.filePath("TestFile01.INI"), "TestStep Option", "MeasurePower", ""),
+              "0");
+    EXPECT_FALSE(h.station->Test().IsModified());
 }
 
 TEST(RunFlow, StepAfterARampInsideTheListGetsItsWholeDwell) {
