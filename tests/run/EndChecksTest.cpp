@@ -35,8 +35,10 @@ TEST(EndChecks, StopConditionsFollowTheStepsAction) {
         // A rest ends below its stop voltage only when it has one.
         {"Suspend", "", "45", "", "44", "0", "0", StopReason::StopValue},
         {"Suspend", "", "0", "", "44", "0", "0", StopReason::None},
+        // An over-discharge ends as a discharge does.
+        {"OverDisCharge", "CC", "42", "0", "41", "30", "0", StopReason::StopValue},
+        {"OverDisCharge", "CC", "42", "1", "10", "30", "5", StopReason::StopAh},
         // Other actions end on their dwell alone.
-        {"OverDisCharge", "CC", "42", "1", "10", "30", "5", StopReason::None},
         {"LoadLevel", "CC", "42", "1", "10", "30", "5", StopReason::None},
     };
     for (const Case& c : cases) {
