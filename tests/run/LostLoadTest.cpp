@@ -186,9 +186,10 @@ TEST_F(LostGpibLoad, DeviceThatStopsAnsweringStopsTheRun) {
     ASSERT_EQ(lost.size(), 1) << h.op.Texts().join("|").toStdString();
     EXPECT_EQ(lost[0][1], "Channel 1, GPIB address 5: no reply to 3 measurement points in a row");
     EXPECT_EQ(Writes().last(), "ibwrt(3,LOAD OFF,8)");
-    // The silent points gave up their current and power queries once their
-    // time was spent: only the two answered points asked for them.
-    EXPECT_EQ(Writes().count("ibwrt(3,GLOB:MEAS:CURR?,15)"), 2);
+    // A silent point's reads wait the device time-out each, and the point
+    // gives up once its 3 s are spent: only the two answered points got as
+    // far as the power query.
+    EXPECT_EQ(Writes().count("ibwrt(3,GLOB:MEAS:POW?,14)"), 2);
     ExpectWholeLog(h.LogPath(h.station->Views().Get(Displays::SerialNumber)));
 }
 
