@@ -3,7 +3,8 @@
 # are missing. The package lists are refreshed only when an install fails.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev
+          libqcustomplot-dev libqcustomplot2.1-qt6
           libqt6opengl6-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb
           # manual pages, the Debian package and the checks of what it installs
           help2man dpkg-dev file desktop-file-utils appstream

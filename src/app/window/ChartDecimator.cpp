@@ -9,13 +9,18 @@ constexpr int kBucketSize = 4;
 constexpr int kSmallestBound = 4 * kBucketSize;
 }  // namespace
 
-ChartDecimator::ChartDecimator(int maxPoints) : m_maxPoints(std::max(maxPoints, kSmallestBound)) {
-    m_points.reserve(m_maxPoints + 1);
+ChartDecimator::ChartDecimator(int maxPoints)
+    : m_maxPoints(std::max(maxPoints, kSmallestBound)),
+      m_data(QSharedPointer<QCPGraphDataContainer>::create()) {
+    // The container would give back memory after every fold, only to grow again.
+    m_data->setAutoSqueeze(false);
 }
 
-bool ChartDecimator::Append(const QPointF& point) {
-    m_points.push_back(point);
-    if (m_points.size() <= m_maxPoints) {
+bool ChartDecimator::Append(double x, double y) {
+    // Points come in time order and are appended; an earlier one (the clock
+    // set back) is sorted in.
+    m_data->add(QCPGraphData(x, y));
+    if (m_data->size() <= m_maxPoints) {
         return false;
     }
     FoldOlderHalf();
@@ -23,14 +28,15 @@ bool ChartDecimator::Append(const QPointF& point) {
 }
 
 void ChartDecimator::FoldOlderHalf() {
-    const int older = (m_points.size() / 2 / kBucketSize) * kBucketSize;
-    QVector<QPointF> folded;
-    folded.reserve(m_points.size() - older / 2);
+    const int older = (m_data->size() / 2 / kBucketSize) * kBucketSize;
+    QVector<QCPGraphData> folded;
+    folded.reserve(m_data->size() - older / 2);
+    const auto lower = [](const QCPGraphData& a, const QCPGraphData& b) {
+        return a.value < b.value;
+    };
     for (int first = 0; first < older; first += kBucketSize) {
-        const auto begin = m_points.cbegin() + first;
-        const auto end = begin + kBucketSize;
-        const auto [low, high] = std::minmax_element(
-            begin, end, [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+        const auto begin = m_data->at(first);
+        const auto [low, high] = std::minmax_element(begin, begin + kBucketSize, lower);
         // Keep the two in time order so the line runs forward.
         if (low < high) {
             folded << *low << *high;
@@ -38,6 +44,8 @@ void ChartDecimator::FoldOlderHalf() {
             folded << *high << *low;
         }
     }
-    folded.append(m_points.mid(older));
-    m_points = std::move(folded);
+    for (auto it = m_data->at(older); it != m_data->constEnd(); ++it) {
+        folded << *it;
+    }
+    m_data->set(folded, true);
 }

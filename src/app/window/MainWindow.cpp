@@ -109,8 +109,9 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(m_editor);
     splitter->addWidget(lowerWidget);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
+    // Height beyond the lower frames' own goes mostly to the charts.
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(splitter);
     setCentralWidget(central);
@@ -204,7 +205,8 @@ QWidget* MainWindow::BuildStatusFrames() {
 }
 
 void MainWindow::ConnectRun() {
-    connect(&m_station.Control(), &RunControl::pointLogged, m_chart, &PhaseChart::AddPoint);
+    connect(&m_station.Control(), &RunControl::pointLogged, m_chart,
+            qOverload<const MeasuredPoint&>(&PhaseChart::AddPoint));
     connect(&m_station.Control(), &RunControl::runStarted, this, [this] {
         m_chart->Clear();
         if (m_options.keepAwake) {

@@ -21,20 +21,18 @@ struct ValueBox {
     const char* name;
     const char* caption;
     const char* unit;
-    int row;
-    int group;  // the column of caption, box and unit
 };
 
 constexpr ValueBox kValueBoxes[] = {
-    {Displays::Voltage, "VoltageText", "Voltage", "V", 0, 0},
-    {Displays::Current, "CurrentText", "Current", "A", 1, 0},
-    {Displays::Power, "PowerText", "Power", "W", 2, 0},
-    {Displays::Resistance, "ResText", "Resistance", "Ohm", 0, 1},
-    {Displays::AmpHours, "AHText", "Capacity", "Ah", 1, 1},
-    {Displays::KilowattHours, "KWHText", "Energy", "kWh", 2, 1},
-    // The whole test's, beside the step's own; they stay when the run ends.
-    {Displays::TestAmpHours, "TestAHText", "Test", "Ah", 1, 2},
-    {Displays::TestWattHours, "TestWHText", "Test", "Wh", 2, 2},
+    {Displays::Voltage, "VoltageText", "Voltage", "V"},
+    {Displays::Current, "CurrentText", "Current", "A"},
+    {Displays::Power, "PowerText", "Power", "W"},
+    {Displays::Resistance, "ResText", "Resistance", "Ohm"},
+    {Displays::AmpHours, "AHText", "Capacity", "Ah"},
+    {Displays::KilowattHours, "KWHText", "Energy", "kWh"},
+    // The whole test's, below the step's own; they stay when the run ends.
+    {Displays::TestAmpHours, "TestAHText", "Test", "Ah"},
+    {Displays::TestWattHours, "TestWHText", "Test", "Wh"},
 };
 }  // namespace
 
@@ -58,6 +56,7 @@ QWidget* MeasurementValueFrame::BuildValueBoxes(DisplayBinding& binding) {
     auto* boxes = new QWidget(this);
     auto* grid = new QGridLayout(boxes);
     grid->setContentsMargins(0, 0, 0, 0);
+    int row = 0;
     for (const ValueBox& value : kValueBoxes) {
         auto* box = new QLineEdit(boxes);
         box->setObjectName(QString::fromLatin1(value.name));
@@ -65,10 +64,12 @@ QWidget* MeasurementValueFrame::BuildValueBoxes(DisplayBinding& binding) {
         box->setFocusPolicy(Qt::NoFocus);
         box->setAlignment(Qt::AlignRight);
         box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000.00000000")));
-        const int column = value.group * 3;
-        grid->addWidget(new QLabel(QString::fromLatin1(value.caption), boxes), value.row, column);
-        grid->addWidget(box, value.row, column + 1);
-        grid->addWidget(new QLabel(QString::fromLatin1(value.unit), boxes), value.row, column + 2);
+        // One column: the frame has height to spare beside the connection
+        // frames, and the width it leaves goes to the live chart.
+        grid->addWidget(new QLabel(QString::fromLatin1(value.caption), boxes), row, 0);
+        grid->addWidget(box, row, 1);
+        grid->addWidget(new QLabel(QString::fromLatin1(value.unit), boxes), row, 2);
+        ++row;
         if (value.id == Displays::TestAmpHours || value.id == Displays::TestWattHours) {
             box->setToolTip(
                 QStringLiteral("Of the whole test, all steps (discharge counts up); "

@@ -1,109 +1,212 @@
 #include "QuantityChart.h"
 
-#include <QLineSeries>
-#include <QValueAxis>
 #include <algorithm>
-#include <limits>
+
+#include "RoundValueTicker.h"
+#include "RunTimeTicker.h"
+#include "ValueAxisFit.h"
 
 namespace {
-// Scales this small are noise; keep the axis readable instead of zooming into it.
-constexpr double kSmallestSpan = 1e-3;
-constexpr double kMarginShare = 0.05;
+// A run shorter than this still gets an axis this long.
+constexpr double kShortestTimeSpan = 60;
 const char* const kPhaseNames[] = {"A", "B", "C"};
 }  // namespace
 
-QuantityChart::QuantityChart(const QString& title, const QString& unit, QWidget* parent)
-    : QChartView(new QChart, parent), m_timeAxis(new QValueAxis), m_valueAxis(new QValueAxis) {
-    QChart* chart = this->chart();  // owned by the view
-    chart->setTitle(title);
-    chart->legend()->setAlignment(Qt::AlignRight);
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    m_timeAxis->setTitleText(QStringLiteral("min"));
-    m_valueAxis->setTitleText(unit);
-    m_valueAxis->setLabelFormat(QStringLiteral("%.4g"));
-    chart->addAxis(m_timeAxis, Qt::AlignBottom);
-    chart->addAxis(m_valueAxis, Qt::AlignLeft);
-    for (int phase = 0; phase < kPhases; ++phase) {
-        m_series[phase] = new QLineSeries(chart);
-        m_series[phase]->setName(QString::fromLatin1(kPhaseNames[phase]));
-        chart->addSeries(m_series[phase]);
-        m_series[phase]->attachAxis(m_timeAxis);
-        m_series[phase]->attachAxis(m_valueAxis);
+QuantityChart::QuantityChart(const QString& title, const QString& unit, bool nonNegative,
+                             QWidget* parent)
+    : QCustomPlot(parent), m_nonNegative(nonNegative) {
+    setObjectName(title + QStringLiteral("Chart"));
+    setAccessibleName(title);
+    setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    setNoAntialiasingOnDrag(true);
+    setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    axisRect()->setRangeDrag(Qt::Horizontal);
+    axisRect()->setRangeZoom(Qt::Horizontal);
+    axisRect()->setRangeZoomAxes(xAxis, yAxis);
+    // Less room around the plot: the three charts share a small window.
+    plotLayout()->setMargins(QMargins(0, 0, 0, 0));
+    axisRect()->setMinimumMargins(QMargins(4, 4, 8, 2));
+
+    xAxis->setTicker(QSharedPointer<RunTimeTicker>::create());
+    yAxis->setTicker(QSharedPointer<RoundValueTicker>::create());
+    yAxis->setLabel(QStringLiteral("%1 (%2)").arg(title, unit));
+    const QColor grid(225, 225, 225);
+    for (QCPAxis* axis : {xAxis, yAxis}) {
+        axis->grid()->setPen(QPen(grid, 0, Qt::SolidLine));
+        axis->setPadding(2);
+        axis->setLabelPadding(2);
     }
-    setRenderHint(QPainter::Antialiasing, false);
-    setRubberBand(QChartView::RectangleRubberBand);
-    connect(m_timeAxis, &QValueAxis::rangeChanged, this, &QuantityChart::OnAxisRangeChanged);
-    connect(m_valueAxis, &QValueAxis::rangeChanged, this, &QuantityChart::OnAxisRangeChanged);
-    FollowNewest();
-}
-
-int QuantityChart::PointCount(int phase) const {
-    return m_series[phase]->count();
-}
-
-void QuantityChart::AddPoint(double minutes, const std::array<double, kPhases>& values) {
-    m_newestMinutes = minutes;
     for (int phase = 0; phase < kPhases; ++phase) {
-        const QPointF point(minutes, values[phase]);
-        if (m_data[phase].Append(point)) {
-            m_series[phase]->replace(m_data[phase].Points());
+        m_graphs[phase] = addGraph(xAxis, yAxis);
+        m_graphs[phase]->setName(QString::fromLatin1(kPhaseNames[phase]));
+        m_graphs[phase]->setPen(QPen(PhaseColour(phase), 1.5));
+        m_graphs[phase]->setAdaptiveSampling(true);
+        m_graphs[phase]->setData(m_series[phase].Data());
+    }
+    connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+            &QuantityChart::OnTimeRangeChanged);
+    connect(yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+            &QuantityChart::OnValueRangeChanged);
+
+    m_redraw.setSingleShot(true);
+    m_redraw.setInterval(kRedrawIntervalMs);
+    connect(&m_redraw, &QTimer::timeout, this, &QuantityChart::RedrawNow);
+    FitTimeAxis();
+    FitValueAxis();
+}
+
+QColor QuantityChart::PhaseColour(int phase) {
+    static const QColor kColours[kPhases] = {QColor(200, 40, 40), QColor(30, 130, 60),
+                                             QColor(30, 80, 200)};
+    return kColours[phase];
+}
+
+void QuantityChart::AddPoint(double seconds, const std::array<double, kPhases>& values) {
+    m_newest = std::max(m_newest, seconds);
+    for (int phase = 0; phase < kPhases; ++phase) {
+        m_series[phase].Append(seconds, values[phase]);
+        if (m_low > m_high) {
+            m_low = m_high = values[phase];
         } else {
-            m_series[phase]->append(point);
+            m_low = std::min(m_low, values[phase]);
+            m_high = std::max(m_high, values[phase]);
         }
     }
-    if (m_following) {
-        FollowNewest();
-    }
+    ScheduleRedraw();
 }
 
 void QuantityChart::Clear() {
-    for (int phase = 0; phase < kPhases; ++phase) {
-        m_data[phase].Clear();
-        m_series[phase]->clear();
+    for (ChartDecimator& series : m_series) {
+        series.Clear();
     }
-    m_newestMinutes = 0;
-    ResetZoom();
+    m_newest = 0;
+    m_low = 0;
+    m_high = -1;
+    Follow();
 }
 
-void QuantityChart::ResetZoom() {
-    m_following = true;
-    FollowNewest();
+void QuantityChart::Follow() {
+    m_followTime = true;
+    m_fitValues = true;
+    RedrawNow();
 }
 
-void QuantityChart::FollowNewest() {
-    const double end = std::max(m_newestMinutes, 1.0);
-    const double start = std::max(0.0, end - kWindowMinutes);
-    double low = std::numeric_limits<double>::max();
-    double high = std::numeric_limits<double>::lowest();
-    for (const ChartDecimator& data : m_data) {
-        // Points arrive in time order: search for the window's first point.
-        const QVector<QPointF>& points = data.Points();
-        auto first = std::lower_bound(points.cbegin(), points.cend(), start,
-                                      [](const QPointF& p, double x) { return p.x() < x; });
-        for (auto it = first; it != points.cend(); ++it) {
-            low = std::min(low, it->y());
-            high = std::max(high, it->y());
+void QuantityChart::HoldTimeRange(const QCPRange& range) {
+    m_followTime = false;
+    SetRange(xAxis, range);
+    if (m_fitValues) {
+        FitValueAxis();
+    }
+    replot(rpQueuedReplot);
+}
+
+void QuantityChart::ScheduleRedraw() {
+    if (!m_redraw.isActive()) {
+        m_redraw.start();
+    }
+}
+
+void QuantityChart::RedrawNow() {
+    m_redraw.stop();
+    if (m_followTime) {
+        FitTimeAxis();
+    }
+    if (m_fitValues) {
+        FitValueAxis();
+    }
+    if (isVisible()) {
+        replot();
+    }
+}
+
+void QuantityChart::FitTimeAxis() {
+    SetRange(xAxis, QCPRange(0, std::max(m_newest, kShortestTimeSpan)));
+}
+
+void QuantityChart::FitValueAxis() {
+    double low = m_low;
+    double high = m_high;
+    if (!m_followTime && low <= high) {
+        // Only the points in view count.
+        bool found = false;
+        low = std::numeric_limits<double>::max();
+        high = std::numeric_limits<double>::lowest();
+        for (const QCPGraph* graph : m_graphs) {
+            bool any = false;
+            const QCPRange r = graph->getValueRange(any, QCP::sdBoth, xAxis->range());
+            if (any) {
+                found = true;
+                low = std::min(low, r.lower);
+                high = std::max(high, r.upper);
+            }
+        }
+        if (!found) {
+            low = 0;
+            high = -1;
         }
     }
-    if (low > high) {
-        low = 0;
-        high = 1;
-    }
-    const double span = std::max(high - low, kSmallestSpan);
+    SetRange(yAxis, FitValueRange(low, high, m_nonNegative));
+}
+
+void QuantityChart::SetRange(QCPAxis* axis, const QCPRange& range) {
     m_applyingRange = true;
-    m_timeAxis->setRange(start, end);
-    m_valueAxis->setRange(low - span * kMarginShare, high + span * kMarginShare);
-    m_valueAxis->applyNiceNumbers();  // round tick values read at a glance
+    axis->setRange(range);
     m_applyingRange = false;
 }
 
-void QuantityChart::OnAxisRangeChanged() {
-    // Minutes read best with as many decimals as the span needs to tell ticks apart.
-    const double span = m_timeAxis->max() - m_timeAxis->min();
-    m_timeAxis->setLabelFormat(span < 3    ? QStringLiteral("%.2f")
-                               : span < 30 ? QStringLiteral("%.1f")
-                                           : QStringLiteral("%.0f"));
-    if (!m_applyingRange) {
-        m_following = false;  // the operator zoomed or scrolled: leave the view alone
+void QuantityChart::OnTimeRangeChanged(const QCPRange& range) {
+    if (m_applyingRange) {
+        return;
     }
+    // The operator's zoom or pan: there is nothing before the start.
+    if (range.lower < 0) {
+        SetRange(xAxis, NotBelowZero(range));
+    }
+    m_followTime = false;
+    if (m_fitValues) {
+        FitValueAxis();
+    }
+    emit timeRangeChosen(xAxis->range());
+}
+
+void QuantityChart::OnValueRangeChanged(const QCPRange& range) {
+    if (m_applyingRange) {
+        return;
+    }
+    if (m_nonNegative && m_low >= 0 && range.lower < 0) {
+        SetRange(yAxis, NotBelowZero(range));
+    }
+    m_fitValues = false;
+}
+
+void QuantityChart::mousePressEvent(QMouseEvent* event) {
+    const bool rectangle =
+        event->button() == Qt::RightButton || event->modifiers().testFlag(Qt::ShiftModifier);
+    setSelectionRectMode(rectangle ? QCP::srmZoom : QCP::srmNone);
+    QCustomPlot::mousePressEvent(event);
+}
+
+void QuantityChart::mouseDoubleClickEvent(QMouseEvent* event) {
+    QCustomPlot::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        emit followRequested();
+    }
+}
+
+void QuantityChart::resizeEvent(QResizeEvent* event) {
+    FitTickCounts();
+    QCustomPlot::resizeEvent(event);
+}
+
+void QuantityChart::showEvent(QShowEvent* event) {
+    QCustomPlot::showEvent(event);
+    RedrawNow();  // points that came while hidden were not drawn
+}
+
+void QuantityChart::FitTickCounts() {
+    // As many ticks as there is room for labels with space between them.
+    const QFontMetrics metrics(xAxis->tickLabelFont());
+    const int labelWidth = metrics.horizontalAdvance(QStringLiteral("00:00:00.0"));
+    xAxis->ticker()->setTickCount(std::clamp(width() / (2 * labelWidth), 2, 8));
+    yAxis->ticker()->setTickCount(std::clamp(height() / (3 * metrics.height()), 2, 6));
 }

@@ -6,6 +6,14 @@
 #include "ChartDecimator.h"
 
 namespace {
+QVector<QPointF> Points(const ChartDecimator& data) {
+    QVector<QPointF> points;
+    for (auto it = data.Data()->constBegin(); it != data.Data()->constEnd(); ++it) {
+        points << QPointF(it->key, it->value);
+    }
+    return points;
+}
+
 bool TimeOrdered(const QVector<QPointF>& points) {
     return std::is_sorted(points.cbegin(), points.cend(),
                           [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
@@ -15,27 +23,33 @@ bool TimeOrdered(const QVector<QPointF>& points) {
 TEST(ChartDecimator, KeepsEveryPointUntilFull) {
     ChartDecimator data(100);
     for (int i = 0; i < 100; ++i) {
-        EXPECT_FALSE(data.Append(QPointF(i, i * 2)));
+        EXPECT_FALSE(data.Append(i, i * 2));
     }
-    ASSERT_EQ(data.Points().size(), 100);
-    EXPECT_EQ(data.Points()[37], QPointF(37, 74));
+    ASSERT_EQ(data.Size(), 100);
+    EXPECT_EQ(Points(data)[37], QPointF(37, 74));
 }
 
-TEST(ChartDecimator, DayOfSecondPointsStaysBoundedInTimeOrderWithRecentDetail) {
-    ChartDecimator data;  // a 24-hour run at one point per second
-    const int seconds = 24 * 3600;
+TEST(ChartDecimator, DayAtOneSecondIsKeptWholeAndFasterRunsStayBoundedWithRecentDetail) {
+    ChartDecimator day;  // a 24-hour run at one point per second
+    for (int t = 0; t < 24 * 3600; ++t) {
+        ASSERT_FALSE(day.Append(t, std::sin(t / 300.0)));
+    }
+    EXPECT_EQ(day.Size(), 24 * 3600);
+
+    ChartDecimator fast;  // the same day at ten points a second
+    const int points = 24 * 36000;
     int folds = 0;
-    for (int t = 0; t < seconds; ++t) {
-        folds += data.Append(QPointF(t, std::sin(t / 300.0))) ? 1 : 0;
-        ASSERT_LE(data.Points().size(), data.MaxPoints());
+    for (int i = 0; i < points; ++i) {
+        folds += fast.Append(i * 0.1, std::sin(i / 3000.0)) ? 1 : 0;
+        ASSERT_LE(fast.Size(), fast.MaxPoints());
     }
     EXPECT_GT(folds, 0);
-    EXPECT_TRUE(TimeOrdered(data.Points()));
-    EXPECT_EQ(data.Points().back().x(), seconds - 1);
-    // The newest stretch is untouched: one point per second.
-    const QVector<QPointF>& points = data.Points();
-    for (int i = points.size() - 200; i < points.size(); ++i) {
-        EXPECT_EQ(points[i].x() - points[i - 1].x(), 1.0);
+    const QVector<QPointF> kept = Points(fast);
+    EXPECT_TRUE(TimeOrdered(kept));
+    EXPECT_DOUBLE_EQ(kept.back().x(), (points - 1) * 0.1);
+    // The newest stretch is untouched: ten points a second.
+    for (int i = kept.size() - 200; i < kept.size(); ++i) {
+        EXPECT_NEAR(kept[i].x() - kept[i - 1].x(), 0.1, 1e-9);
     }
 }
 
@@ -48,9 +62,9 @@ TEST(ChartDecimator, SpikesAndDipsSurviveRepeatedFolding) {
         } else if (t == 2001) {
             y = -50;  // and a dip
         }
-        data.Append(QPointF(t, y));
+        data.Append(t, y);
     }
-    const QVector<QPointF>& points = data.Points();
+    const QVector<QPointF> points = Points(data);
     const auto [low, high] =
         std::minmax_element(points.cbegin(), points.cend(),
                             [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
@@ -62,10 +76,10 @@ TEST(ChartDecimator, SpikesAndDipsSurviveRepeatedFolding) {
 TEST(ChartDecimator, ClearStartsAgain) {
     ChartDecimator data(32);
     for (int t = 0; t < 100; ++t) {
-        data.Append(QPointF(t, t));
+        data.Append(t, t);
     }
     data.Clear();
-    EXPECT_TRUE(data.Points().isEmpty());
-    data.Append(QPointF(0, 5));
-    EXPECT_EQ(data.Points().size(), 1);
+    EXPECT_EQ(data.Size(), 0);
+    data.Append(0, 5);
+    EXPECT_EQ(data.Size(), 1);
 }

@@ -70,10 +70,9 @@ TEST_F(WindowRunTest, StartRunsTheTableToTheEndWithHighlightChartAndIndicators) 
     EXPECT_GE(voltage.PointCount(0), 4);
     EXPECT_EQ(voltage.PointCount(0), voltage.PointCount(2));
     // The discharge shows in the current chart.
-    const QVector<QPointF>& current =
-        f.window->Chart().Chart(PhaseChart::kCurrent).Data(0).Points();
-    EXPECT_TRUE(std::any_of(current.cbegin(), current.cend(),
-                            [](const QPointF& p) { return p.y() > 1.0; }));
+    const QCPGraphDataContainer& current = f.window->Chart().Chart(PhaseChart::kCurrent).Data(0);
+    EXPECT_TRUE(std::any_of(current.constBegin(), current.constEnd(),
+                            [](const QCPGraphData& p) { return p.value > 1.0; }));
     // Each phase grid cell holds a reading now.
     const auto* phases = f.Find<QTableView>("grdPhase3");
     EXPECT_NE(phases->model()->index(0, 1).data().toString(), "0.000");
