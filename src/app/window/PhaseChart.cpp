@@ -1,7 +1,9 @@
 #include "PhaseChart.h"
 
+#include <qcustomplot.h>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -13,26 +15,51 @@ namespace {
 constexpr int kSmallestChartHeight = 90;
 }  // namespace
 
-PhaseChart::PhaseChart(QWidget* parent) : QWidget(parent) {
+PhaseChart::PhaseChart(QWidget* parent) : QWidget(parent), m_plot(new QCustomPlot(this)) {
     setObjectName(QStringLiteral("PhaseChart"));
+    m_plot->setObjectName(QStringLiteral("PhasePlot"));
+    m_plot->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    m_plot->setNoAntialiasingOnDrag(true);
+    m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    m_plot->plotLayout()->setRowSpacing(4);
+    m_plot->setMinimumHeight(kQuantities * kSmallestChartHeight);
+
     // Magnitudes from the load: a voltage, a current or a power below zero
     // would be a wrong reading, not one to make room for.
-    m_charts[kVoltage] =
-        new QuantityChart(QStringLiteral("Voltage"), QStringLiteral("V"), true, this);
-    m_charts[kCurrent] =
-        new QuantityChart(QStringLiteral("Current"), QStringLiteral("A"), true, this);
-    m_charts[kPower] = new QuantityChart(QStringLiteral("Power"), QStringLiteral("W"), true, this);
+    const QString titles[kQuantities] = {QStringLiteral("Voltage"), QStringLiteral("Current"),
+                                         QStringLiteral("Power")};
+    const QString units[kQuantities] = {QStringLiteral("V"), QStringLiteral("A"),
+                                        QStringLiteral("W")};
+    // The time axes line up when the value labels differ in width.
+    auto* margins = new QCPMarginGroup(m_plot);
+    for (int quantity = 0; quantity < kQuantities; ++quantity) {
+        QCPAxisRect* rect = m_plot->axisRect();
+        if (quantity > 0) {
+            rect = new QCPAxisRect(m_plot);
+            m_plot->plotLayout()->addElement(quantity, 0, rect);
+        }
+        rect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+        m_charts[quantity] = new QuantityChart(rect, titles[quantity], units[quantity], true);
+        connect(m_charts[quantity], &QuantityChart::timeRangeChosen, this,
+                [this, chart = m_charts[quantity]](const QCPRange& range) {
+                    ShareTimeRange(chart, range);
+                });
+    }
+    connect(m_plot, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent* event) {
+        if (event->button() == Qt::LeftButton) {
+            ResetZoom();
+        }
+    });
+    m_plot->installEventFilter(this);
+
+    m_redraw.setSingleShot(true);
+    m_redraw.setInterval(kRedrawIntervalMs);
+    connect(&m_redraw, &QTimer::timeout, this, &PhaseChart::RedrawNow);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    for (QuantityChart* chart : m_charts) {
-        chart->setMinimumHeight(kSmallestChartHeight);
-        layout->addWidget(chart, 1);
-        connect(chart, &QuantityChart::timeRangeChosen, this,
-                [this, chart](const QCPRange& range) { ShareTimeRange(chart, range); });
-        connect(chart, &QuantityChart::followRequested, this, &PhaseChart::ResetZoom);
-    }
+    layout->addWidget(m_plot, 1);
     layout->addWidget(BuildLegend());
 }
 
@@ -69,17 +96,37 @@ void PhaseChart::AddPoint(double seconds, const PhaseValues& voltage, const Phas
     m_charts[kVoltage]->AddPoint(seconds, voltage);
     m_charts[kCurrent]->AddPoint(seconds, current);
     m_charts[kPower]->AddPoint(seconds, power);
+    ScheduleRedraw();
 }
 
 void PhaseChart::Clear() {
     for (QuantityChart* chart : m_charts) {
         chart->Clear();
     }
+    RedrawNow();
 }
 
 void PhaseChart::ResetZoom() {
     for (QuantityChart* chart : m_charts) {
         chart->Follow();
+    }
+    RedrawNow();
+}
+
+void PhaseChart::ScheduleRedraw() {
+    if (!m_redraw.isActive()) {
+        m_redraw.start();
+    }
+}
+
+void PhaseChart::RedrawNow() {
+    m_redraw.stop();
+    for (QuantityChart* chart : m_charts) {
+        chart->FitAxes();
+    }
+    // A hidden plot is drawn when it is shown.
+    if (m_plot->isVisible()) {
+        m_plot->replot();
     }
 }
 
@@ -89,4 +136,36 @@ void PhaseChart::ShareTimeRange(const QuantityChart* source, const QCPRange& ran
             chart->HoldTimeRange(range);
         }
     }
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void PhaseChart::FitTickCounts() {
+    const QSize each(m_plot->width(), m_plot->height() / kQuantities);
+    for (QuantityChart* chart : m_charts) {
+        chart->FitTickCounts(each);
+    }
+}
+
+bool PhaseChart::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_plot) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress: {
+                // The right button, or Shift, draws a zoom rectangle; else the drag pans.
+                const auto* press = static_cast<QMouseEvent*>(event);
+                const bool rectangle = press->button() == Qt::RightButton ||
+                                       press->modifiers().testFlag(Qt::ShiftModifier);
+                m_plot->setSelectionRectMode(rectangle ? QCP::srmZoom : QCP::srmNone);
+                break;
+            }
+            case QEvent::Resize:
+                FitTickCounts();
+                break;
+            case QEvent::Show:
+                RedrawNow();
+                break;
+            default:
+                break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #include "QuantityChart.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "RoundValueTicker.h"
 #include "RunTimeTicker.h"
@@ -8,51 +9,46 @@
 
 namespace {
 // A run shorter than this still gets an axis this long.
-constexpr double kShortestTimeSpan = 60;
+constexpr double kShortestTimeSpan = 10;
+// Room after the newest point, so that it does not sit on the frame.
+constexpr double kTimeHeadroom = 1.02;
 const char* const kPhaseNames[] = {"A", "B", "C"};
 }  // namespace
 
-QuantityChart::QuantityChart(const QString& title, const QString& unit, bool nonNegative,
-                             QWidget* parent)
-    : QCustomPlot(parent), m_nonNegative(nonNegative) {
+QuantityChart::QuantityChart(QCPAxisRect* rect, const QString& title, const QString& unit,
+                             bool nonNegative)
+    : QObject(rect),
+      m_time(rect->axis(QCPAxis::atBottom)),
+      m_value(rect->axis(QCPAxis::atLeft)),
+      m_nonNegative(nonNegative) {
     setObjectName(title + QStringLiteral("Chart"));
-    setAccessibleName(title);
-    setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
-    setNoAntialiasingOnDrag(true);
-    setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
-    axisRect()->setRangeDrag(Qt::Horizontal);
-    axisRect()->setRangeZoom(Qt::Horizontal);
-    axisRect()->setRangeZoomAxes(xAxis, yAxis);
-    // Less room around the plot: the three charts share a small window.
-    plotLayout()->setMargins(QMargins(0, 0, 0, 0));
-    axisRect()->setMinimumMargins(QMargins(4, 4, 8, 2));
+    rect->setRangeDrag(Qt::Horizontal);
+    rect->setRangeZoom(Qt::Horizontal);
+    // A rectangle zoom sets both axes; the wheel and dragging only the time.
+    rect->setRangeZoomAxes(m_time, m_value);
 
-    xAxis->setTicker(QSharedPointer<RunTimeTicker>::create());
-    yAxis->setTicker(QSharedPointer<RoundValueTicker>::create());
-    yAxis->setLabel(QStringLiteral("%1 (%2)").arg(title, unit));
+    m_time->setTicker(QSharedPointer<RunTimeTicker>::create());
+    m_value->setTicker(QSharedPointer<RoundValueTicker>::create());
+    m_value->setLabel(QStringLiteral("%1 (%2)").arg(title, unit));
     const QColor grid(225, 225, 225);
-    for (QCPAxis* axis : {xAxis, yAxis}) {
+    for (QCPAxis* axis : {m_time, m_value}) {
         axis->grid()->setPen(QPen(grid, 0, Qt::SolidLine));
         axis->setPadding(2);
         axis->setLabelPadding(2);
     }
+    QCustomPlot* plot = rect->parentPlot();
     for (int phase = 0; phase < kPhases; ++phase) {
-        m_graphs[phase] = addGraph(xAxis, yAxis);
+        m_graphs[phase] = plot->addGraph(m_time, m_value);
         m_graphs[phase]->setName(QString::fromLatin1(kPhaseNames[phase]));
         m_graphs[phase]->setPen(QPen(PhaseColour(phase), 1.5));
         m_graphs[phase]->setAdaptiveSampling(true);
         m_graphs[phase]->setData(m_series[phase].Data());
     }
-    connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+    connect(m_time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
             &QuantityChart::OnTimeRangeChanged);
-    connect(yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+    connect(m_value, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
             &QuantityChart::OnValueRangeChanged);
-
-    m_redraw.setSingleShot(true);
-    m_redraw.setInterval(kRedrawIntervalMs);
-    connect(&m_redraw, &QTimer::timeout, this, &QuantityChart::RedrawNow);
-    FitTimeAxis();
-    FitValueAxis();
+    FitAxes();
 }
 
 QColor QuantityChart::PhaseColour(int phase) {
@@ -72,7 +68,6 @@ void QuantityChart::AddPoint(double seconds, const std::array<double, kPhases>& 
             m_high = std::max(m_high, values[phase]);
         }
     }
-    ScheduleRedraw();
 }
 
 void QuantityChart::Clear() {
@@ -88,39 +83,24 @@ void QuantityChart::Clear() {
 void QuantityChart::Follow() {
     m_followTime = true;
     m_fitValues = true;
-    RedrawNow();
+    FitAxes();
 }
 
 void QuantityChart::HoldTimeRange(const QCPRange& range) {
     m_followTime = false;
-    SetRange(xAxis, range);
+    SetRange(m_time, range);
     if (m_fitValues) {
         FitValueAxis();
     }
-    replot(rpQueuedReplot);
 }
 
-void QuantityChart::ScheduleRedraw() {
-    if (!m_redraw.isActive()) {
-        m_redraw.start();
-    }
-}
-
-void QuantityChart::RedrawNow() {
-    m_redraw.stop();
+void QuantityChart::FitAxes() {
     if (m_followTime) {
-        FitTimeAxis();
+        SetRange(m_time, QCPRange(0, std::max(m_newest, kShortestTimeSpan) * kTimeHeadroom));
     }
     if (m_fitValues) {
         FitValueAxis();
     }
-    if (isVisible()) {
-        replot();
-    }
-}
-
-void QuantityChart::FitTimeAxis() {
-    SetRange(xAxis, QCPRange(0, std::max(m_newest, kShortestTimeSpan)));
 }
 
 void QuantityChart::FitValueAxis() {
@@ -128,24 +108,18 @@ void QuantityChart::FitValueAxis() {
     double high = m_high;
     if (!m_followTime && low <= high) {
         // Only the points in view count.
-        bool found = false;
         low = std::numeric_limits<double>::max();
         high = std::numeric_limits<double>::lowest();
         for (const QCPGraph* graph : m_graphs) {
-            bool any = false;
-            const QCPRange r = graph->getValueRange(any, QCP::sdBoth, xAxis->range());
-            if (any) {
-                found = true;
+            bool found = false;
+            const QCPRange r = graph->getValueRange(found, QCP::sdBoth, m_time->range());
+            if (found) {
                 low = std::min(low, r.lower);
                 high = std::max(high, r.upper);
             }
         }
-        if (!found) {
-            low = 0;
-            high = -1;
-        }
     }
-    SetRange(yAxis, FitValueRange(low, high, m_nonNegative));
+    SetRange(m_value, FitValueRange(low, high, m_nonNegative));
 }
 
 void QuantityChart::SetRange(QCPAxis* axis, const QCPRange& range) {
@@ -160,13 +134,13 @@ void QuantityChart::OnTimeRangeChanged(const QCPRange& range) {
     }
     // The operator's zoom or pan: there is nothing before the start.
     if (range.lower < 0) {
-        SetRange(xAxis, NotBelowZero(range));
+        SetRange(m_time, NotBelowZero(range));
     }
     m_followTime = false;
     if (m_fitValues) {
         FitValueAxis();
     }
-    emit timeRangeChosen(xAxis->range());
+    emit timeRangeChosen(m_time->range());
 }
 
 void QuantityChart::OnValueRangeChanged(const QCPRange& range) {
@@ -174,39 +148,17 @@ void QuantityChart::OnValueRangeChanged(const QCPRange& range) {
         return;
     }
     if (m_nonNegative && m_low >= 0 && range.lower < 0) {
-        SetRange(yAxis, NotBelowZero(range));
+        SetRange(m_value, NotBelowZero(range));
     }
     m_fitValues = false;
 }
 
-void QuantityChart::mousePressEvent(QMouseEvent* event) {
-    const bool rectangle =
-        event->button() == Qt::RightButton || event->modifiers().testFlag(Qt::ShiftModifier);
-    setSelectionRectMode(rectangle ? QCP::srmZoom : QCP::srmNone);
-    QCustomPlot::mousePressEvent(event);
-}
-
-void QuantityChart::mouseDoubleClickEvent(QMouseEvent* event) {
-    QCustomPlot::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton) {
-        emit followRequested();
-    }
-}
-
-void QuantityChart::resizeEvent(QResizeEvent* event) {
-    FitTickCounts();
-    QCustomPlot::resizeEvent(event);
-}
-
-void QuantityChart::showEvent(QShowEvent* event) {
-    QCustomPlot::showEvent(event);
-    RedrawNow();  // points that came while hidden were not drawn
-}
-
-void QuantityChart::FitTickCounts() {
+void QuantityChart::FitTickCounts(const QSize& size) {
     // As many ticks as there is room for labels with space between them.
-    const QFontMetrics metrics(xAxis->tickLabelFont());
+    const QFontMetrics metrics(m_time->tickLabelFont());
     const int labelWidth = metrics.horizontalAdvance(QStringLiteral("00:00:00.0"));
-    xAxis->ticker()->setTickCount(std::clamp(width() / (2 * labelWidth), 2, 8));
-    yAxis->ticker()->setTickCount(std::clamp(height() / (3 * metrics.height()), 2, 6));
+    // A label at the right end of the time axis reaches past it by half its width.
+    m_time->axisRect()->setMinimumMargins(QMargins(4, 4, labelWidth / 2 + 2, 2));
+    m_time->ticker()->setTickCount(std::clamp(size.width() / (2 * labelWidth), 2, 8));
+    m_value->ticker()->setTickCount(std::clamp(size.height() / (3 * metrics.height()), 2, 6));
 }

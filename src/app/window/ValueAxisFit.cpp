@@ -6,6 +6,8 @@
 namespace {
 constexpr double kMarginShare = 0.05;
 constexpr double kSmallestRelativeSpan = 0.02;
+// Far below the load's resolution: finer ticks would only show noise.
+constexpr double kSmallestSpan = 1e-6;
 }  // namespace
 
 QCPRange FitValueRange(double low, double high, bool nonNegative) {
@@ -14,7 +16,8 @@ QCPRange FitValueRange(double low, double high, bool nonNegative) {
         high = 0;
     }
     const double magnitude = std::max(std::fabs(low), std::fabs(high));
-    const double smallest = magnitude > 0 ? magnitude * kSmallestRelativeSpan : 1.0;
+    const double smallest =
+        magnitude > 0 ? std::max(magnitude * kSmallestRelativeSpan, kSmallestSpan) : 1.0;
     const double span = std::max(high - low, smallest);
     const double middle = (low + high) / 2;
     QCPRange range(middle - span / 2 - span * kMarginShare,
