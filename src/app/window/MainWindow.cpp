@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include "DisplayBinding.h"
 #include "GridLook.h"
 #include "LoadConnection.h"
+#include "LogViewer.h"
 #include "MeasurementValueFrame.h"
 #include "Operator.h"
 #include "PhaseChart.h"
@@ -43,6 +45,7 @@ const QString kGeometryKey = QStringLiteral("MainWindow/geometry");
 const QString kStateKey = QStringLiteral("MainWindow/state");
 // What waits for the lab's broker gets this long to go out at closing.
 constexpr int kTelemetryFlushMs = 2000;
+const QString kDataLogFilter = QStringLiteral("Data logs (*.csv *.CSV);;All files (*)");
 
 QPushButton* CommandButton(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -287,6 +290,19 @@ void MainWindow::ShowLoadPlace() {
     }
     const LoadConnection& connection = m_station.Connection();
     m_status->ShowLoadPlace(LoadPlace(connection.Records()[connection.LoadDevice(0)]));
+}
+
+LogViewer* MainWindow::OpenLog(const QString& path) {
+    return LogViewer::Open(path, m_operator, this);
+}
+
+void MainWindow::AskAndOpenLog() {
+    const QString logs =
+        QDir(m_station.Settings().programFolder).filePath(QStringLiteral("TestLog"));
+    const QString path = m_operator.AskOpenFile(kDataLogFilter, QDir::toNativeSeparators(logs));
+    if (!path.isEmpty()) {
+        OpenLog(path);
+    }
 }
 
 void MainWindow::OpenConnectionPanel() {

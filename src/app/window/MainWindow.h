@@ -7,6 +7,7 @@
 class ChannelFrame;
 class ConnectionSetupPanel;
 class DisplayBinding;
+class LogViewer;
 class MeasurementValueFrame;
 class Operator;
 class PhaseChart;
@@ -51,6 +52,12 @@ class MainWindow : public QMainWindow {
     // and dialogs that are open are dismissed, then the window closes
     // without questions. Nothing waits for a person.
     void CloseForSignal();
+
+    // Opens the data log at `path` in a viewer window beside this one; a file
+    // that is no data log gets a message. Returns the viewer, or nullptr.
+    LogViewer* OpenLog(const QString& path);
+    // Asks for a data log, starting in the program folder's TestLog/, and opens it.
+    void AskAndOpenLog();
 
     PhaseChart& Chart() const { return *m_chart; }
     RunStatusBar& RunStatus() const { return *m_status; }

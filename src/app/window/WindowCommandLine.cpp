@@ -16,6 +16,10 @@ ProgramSpec WindowCommandLine::Spec() {
          "Try the program without hardware: a simulated load runs inside the program on "
          "127.0.0.1 and channel 1 uses it for this session; no file is changed for it."},
         {{"start"}, "", "Press Start Test once the window has started up."},
+        {{"log"},
+         "FILE",
+         "Open the data log FILE (finished or still being written) in the log viewer instead "
+         "of the control window."},
         {{"screenshot"}, "FILE", "Save a picture of the window to FILE, then close it."},
         {{"screenshot-after"},
          "SECONDS",
@@ -50,6 +54,7 @@ WindowCommandLine WindowCommandLine::Parse(const QStringList& arguments, const Q
     line.home = parser.Value(QStringLiteral("home"));
     line.sim = parser.IsSet(QStringLiteral("sim"));
     line.start = parser.IsSet(QStringLiteral("start"));
+    line.logPath = parser.Value(QStringLiteral("log"));
     line.screenshotPath = parser.Value(QStringLiteral("screenshot"));
     return line;
 }

@@ -12,6 +12,7 @@ struct WindowCommandLine {
     QString home;  // "" when --home was not given
     bool sim = false;
     bool start = false;
+    QString logPath;         // "" unless a data log is to be viewed
     QString screenshotPath;  // "" for no screenshot
     double screenshotSeconds = 20;
     CommandLine::Outcome outcome = CommandLine::Outcome::Run;

@@ -4,11 +4,13 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "Clock.h"
 #include "InstalledCopy.h"
 #include "InterruptWatcher.h"
+#include "LogViewer.h"
 #include "MainWindow.h"
 #include "ProgramVersion.h"
 #include "QtOperator.h"
@@ -28,14 +30,15 @@ QIcon ProgramIcon() {
     return icon;
 }
 
-// Takes the picture `seconds` after start-up and closes the window; a script
-// waits for that, so nothing is asked.
-void ScheduleScreenshot(MainWindow& window, const QString& path, double seconds) {
-    QTimer::singleShot(static_cast<int>(seconds * 1000), &window, [&window, path] {
+// Takes the picture of `window` `seconds` after start-up, then `close`s it; a
+// script waits for that, so nothing is asked.
+void ScheduleScreenshot(QWidget& window, const QString& path, double seconds,
+                        const std::function<void()>& close) {
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &window, [&window, path, close] {
         if (!window.grab().save(path)) {
             std::fprintf(stderr, "zld3300: cannot write %s\n", path.toLocal8Bit().constData());
         }
-        window.CloseWithoutQuestions();
+        close();
     });
 }
 }  // namespace
@@ -58,6 +61,20 @@ int main(int argc, char** argv) {
     const WindowCommandLine line = WindowCommandLine::Parse(app.arguments(), ProgramVersion());
     if (line.outcome != CommandLine::Outcome::Run) {
         return line.exitCode;
+    }
+
+    if (!line.logPath.isEmpty()) {
+        // Only the viewer: no station, so nothing reads TRIO.INI or goes near a load.
+        QtOperator op;
+        LogViewer* viewer = LogViewer::Open(line.logPath, op);
+        if (viewer == nullptr) {
+            return 1;
+        }
+        if (!line.screenshotPath.isEmpty()) {
+            ScheduleScreenshot(*viewer, line.screenshotPath, line.screenshotSeconds,
+                               [viewer] { viewer->close(); });
+        }
+        return app.exec();
     }
 
     const StartFolder folder = PrepareProgramFolder(line.home, QApplication::applicationDirPath());
@@ -93,7 +110,8 @@ int main(int argc, char** argv) {
             QTimer::singleShot(0, &station, &Station::Start);
         }
         if (!line.screenshotPath.isEmpty()) {
-            ScheduleScreenshot(window, line.screenshotPath, line.screenshotSeconds);
+            ScheduleScreenshot(window, line.screenshotPath, line.screenshotSeconds,
+                               [&window] { window.CloseWithoutQuestions(); });
         }
     });
 
