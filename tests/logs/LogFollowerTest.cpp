@@ -12,21 +12,13 @@
 #include "TestFiles.h"
 
 namespace {
-// A rest, then a discharge run twice by a FOR loop, points every quarter second.
-const QList<RunHarness::Step> kLoopTest = {
-    {"Suspend", "", "", "1", "0", "", "", "0.25", "NextStep"},
-    {"FOR", "", "", "", "2"},
-    {"DisCharge", "CC", "6", "2", "0", "0", "0", "0.25", "NextStep"},
-    {"LOOP"},
-};
-
-// The data log of one real run of kLoopTest against the simulated load.
+// The data log of one real run of LoopedDischargeSteps() against the simulated load.
 class LogFollowerTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         s_log = new QByteArray;
         RunHarness h;
-        h.Prepare(kLoopTest);
+        h.Prepare(LoopedDischargeSteps());
         ASSERT_EQ(h.Run(30000), RunOutcome::Finished) << h.op.Texts().join("|").toStdString();
         *s_log = ReadFileBytes(h.LogPath(h.station->Views().Get(Displays::SNText)));
         ASSERT_GT(s_log->count('\n'), 10);

@@ -42,3 +42,12 @@ void WriteProgramFolder(const QString& folder, const QList<QStringList>& steps, 
         throw std::runtime_error("cannot write the program folder " + folder.toStdString());
     }
 }
+
+QList<QStringList> LoopedDischargeSteps() {
+    return {
+        {"Suspend", "", "", "1", "0", "", "", "0.25", "NextStep"},
+        {"FOR", "", "", "", "2"},
+        {"DisCharge", "CC", "6", "1.5", "0", "0", "0", "0.25", "NextStep"},
+        {"LOOP"},
+    };
+}

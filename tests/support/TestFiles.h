@@ -14,3 +14,7 @@ QByteArray ReadFileBytes(const QString& path);
 // fields are written empty). Throws when a file cannot be written.
 void WriteProgramFolder(const QString& folder, const QList<QStringList>& steps, int saveLogFlag = 1,
                         double measureTime = 0.01);
+
+// A rest, then a 6 A discharge of 1.5 s run twice by a FOR loop, points every
+// quarter second: a short test whose data log holds three stretches of steps.
+QList<QStringList> LoopedDischargeSteps();

@@ -14,19 +14,11 @@
 #include "WindowFixture.h"
 
 namespace {
-// A rest, then a discharge run twice by a FOR loop, points every quarter second.
-const QList<WindowFixture::Step> kLoopTest = {
-    {"Suspend", "", "", "1", "0", "", "", "0.25", "NextStep"},
-    {"FOR", "", "", "", "2"},
-    {"DisCharge", "CC", "6", "1.5", "0", "0", "0", "0.25", "NextStep"},
-    {"LOOP"},
-};
-
 class LogViewerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         f.WriteSettings("[TRIO]\r\nConnectMode=2\r\nSaveLogFileFlag=1\r\n");
-        f.WriteTest(kLoopTest);
+        f.WriteTest(LoopedDischargeSteps());
         f.UseSimulatedLoad();
         f.StartUp();
     }
