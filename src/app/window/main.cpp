@@ -30,6 +30,16 @@ QIcon ProgramIcon() {
     return icon;
 }
 
+// The log viewer alone may be started from a script: its messages go to the
+// terminal as well.
+class LogViewerOperator : public QtOperator {
+  public:
+    void ShowMessage(const QString& text, const QString& title) override {
+        std::fprintf(stderr, "zld3300: %s\n", text.toLocal8Bit().constData());
+        QtOperator::ShowMessage(text, title);
+    }
+};
+
 // Takes the picture of `window` `seconds` after start-up, then `close`s it; a
 // script waits for that, so nothing is asked.
 void ScheduleScreenshot(QWidget& window, const QString& path, double seconds,
@@ -65,7 +75,7 @@ int main(int argc, char** argv) {
 
     if (!line.logPath.isEmpty()) {
         // Only the viewer: no station, so nothing reads TRIO.INI or goes near a load.
-        QtOperator op;
+        LogViewerOperator op;
         LogViewer* viewer = LogViewer::Open(line.logPath, op);
         if (viewer == nullptr) {
             return 1;
