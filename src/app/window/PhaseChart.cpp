@@ -23,6 +23,9 @@ PhaseChart::PhaseChart(QWidget* parent) : QWidget(parent), m_plot(new QCustomPlo
     m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     m_plot->plotLayout()->setRowSpacing(4);
     m_plot->setMinimumHeight(kQuantities * kSmallestChartHeight);
+    // One paint buffer instead of two: every redraw clears and copies each
+    // buffer, and the zoom rectangle alone would use the second.
+    m_plot->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
 
     // Magnitudes from the load: a voltage, a current or a power below zero
     // would be a wrong reading, not one to make room for.

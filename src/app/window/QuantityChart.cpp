@@ -13,6 +13,15 @@ constexpr double kShortestTimeSpan = 10;
 // Room after the newest point, so that it does not sit on the frame.
 constexpr double kTimeHeadroom = 1.02;
 const char* const kPhaseNames[] = {"A", "B", "C"};
+
+// A graph that takes no clicks. Nothing on it can be picked, and finding the
+// distance from the pointer to a day of points on every press and release
+// would hold up the click.
+class UnpickableGraph : public QCPGraph {
+  public:
+    using QCPGraph::QCPGraph;
+    double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+};
 }  // namespace
 
 QuantityChart::QuantityChart(QCPAxisRect* rect, const QString& title, const QString& unit,
@@ -36,9 +45,8 @@ QuantityChart::QuantityChart(QCPAxisRect* rect, const QString& title, const QStr
         axis->setPadding(2);
         axis->setLabelPadding(2);
     }
-    QCustomPlot* plot = rect->parentPlot();
     for (int phase = 0; phase < kPhases; ++phase) {
-        m_graphs[phase] = plot->addGraph(m_time, m_value);
+        m_graphs[phase] = new UnpickableGraph(m_time, m_value);  // the plot owns it
         m_graphs[phase]->setName(QString::fromLatin1(kPhaseNames[phase]));
         m_graphs[phase]->setPen(QPen(PhaseColour(phase), 1.5));
         m_graphs[phase]->setAdaptiveSampling(true);
