@@ -13,6 +13,7 @@
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build-release/bench/bench_chart cpu
 #include <sys/resource.h>
 
+#include <qcustomplot.h>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -170,11 +171,11 @@ void CpuAfterHours(double hours) {
                 StatusMegabytes("VmHWM"));
 }
 
-// Presses and releases the mouse on a label of the window when the event
+// Presses and releases the mouse on a widget of the window when the event
 // loop gets to it; the latency counts from posting to the end of the release.
 class ClickProbe : public QObject {
   public:
-    explicit ClickProbe(QWidget* target) : m_target(target) {}
+    ClickProbe(QWidget* target, QPointF at) : m_target(target), m_at(at) {}
 
     struct Click : QEvent {
         explicit Click(SteadyClock::time_point at) : QEvent(QEvent::User), posted(at) {}
@@ -185,12 +186,12 @@ class ClickProbe : public QObject {
         if (event->type() != QEvent::User) {
             return QObject::event(event);
         }
-        const QPointF at(5, 5);
         const QPointingDevice* mouse = QPointingDevice::primaryPointingDevice();
-        QMouseEvent press(QEvent::MouseButtonPress, at, m_target->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier, mouse);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, m_target->mapToGlobal(at),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier, mouse);
+        const QPointF global = m_target->mapToGlobal(m_at);
+        QMouseEvent press(QEvent::MouseButtonPress, m_at, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier, mouse);
+        QMouseEvent release(QEvent::MouseButtonRelease, m_at, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier, mouse);
         QApplication::sendEvent(m_target, &press);
         QApplication::sendEvent(m_target, &release);
         const auto posted = static_cast<Click*>(event)->posted;
@@ -203,14 +204,12 @@ class ClickProbe : public QObject {
 
   private:
     QWidget* m_target;
+    QPointF m_at;
 };
 
-void DayOfPoints() {
-    Session s(1.0);
-    s.Feed(24 * 3600, 1.0);
-    RunEvents(3000);
-    auto* target = s.window->findChild<QLabel*>(QStringLiteral("TimeText"));
-    ClickProbe probe(target);
+// Clicks `target` every 50 ms for `seconds` while the run goes on.
+void MeasureClicks(const char* what, QWidget* target, QPointF at, int seconds) {
+    ClickProbe probe(target, at);
     std::atomic<bool> clicking{true};
     std::thread poster([&] {
         auto next = SteadyClock::now();
@@ -220,18 +219,33 @@ void DayOfPoints() {
             QCoreApplication::postEvent(&probe, new ClickProbe::Click(SteadyClock::now()));
         }
     });
-    RunEvents(30000);
+    RunEvents(seconds * 1000);
     clicking = false;
     poster.join();
     RunEvents(100);
 
     std::vector<double> ms = probe.m_latencies;
     std::sort(ms.begin(), ms.end());
-    const auto at = [&](double share) {
-        return ms[std::min(ms.size() - 1, static_cast<size_t>(share * ms.size()))];
+    const auto share = [&](double part) {
+        return ms[std::min(ms.size() - 1, static_cast<size_t>(part * ms.size()))];
     };
-    std::printf("clicks %zu: latency median %.1f ms, p99 %.1f ms, worst %.1f ms\n", ms.size(),
-                at(0.5), at(0.99), ms.back());
+    std::printf("%zu clicks on %s: latency median %.1f ms, p99 %.1f ms, worst %.1f ms\n", ms.size(),
+                what, share(0.5), share(0.99), ms.back());
+}
+
+void DayOfPoints() {
+    Session s(1.0);
+    s.Feed(24 * 3600, 1.0);
+    RunEvents(3000);
+    MeasureClicks("the clock text", s.window->findChild<QLabel*>(QStringLiteral("TimeText")),
+                  QPointF(5, 5), 30);
+    // A click on the chart itself looks for what lies under the pointer.
+    if (auto* plot = s.window->findChild<QWidget*>(QStringLiteral("PhasePlot"))) {
+        MeasureClicks("the chart", plot, QPointF(plot->width() / 2.0, plot->height() / 2.0), 30);
+    }
+    if (auto* plot = s.window->findChild<QCustomPlot*>()) {
+        std::printf("chart redraw %.1f ms on average\n", plot->replotTime(true));
+    }
     std::printf("resident memory %.0f MB (peak %.0f MB)\n", StatusMegabytes("VmRSS"),
                 StatusMegabytes("VmHWM"));
 }
