@@ -50,6 +50,8 @@ class QuietOperator : public Operator {
     void ShowMessage(const QString& text, const QString&) override {
         std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
     }
+    // A benchmark goes on whatever it is asked.
+    int AskChoice(const QString&, const QStringList&, const QStringList&) override { return 0; }
     QString AskOpenFile(const QString&, const QString&) override { return {}; }
     QString AskSaveFile(const QString&, const QString& preset) override { return preset; }
 };
@@ -116,8 +118,9 @@ struct Session {
         options.rememberGeometry = false;
         window = std::make_unique<MainWindow>(station, op, options);
         window->UseSessionLoad(QStringLiteral("127.0.0.1"), sim.ListenTcp(0));
-        QObject::disconnect(&station.Points(), &PointLog::pointLogged, &window->Chart(), nullptr);
-        QObject::connect(&station.Points(), &PointLog::pointLogged, window.get(),
+        QObject::disconnect(&station.Control(), &RunControl::pointLogged, &window->Chart(),
+                            nullptr);
+        QObject::connect(&station.Control(), &RunControl::pointLogged, window.get(),
                          [this](const MeasuredPoint& point) {
                              MeasuredPoint shifted = point;
                              shifted.secondsSinceStart += offsetSeconds;
@@ -131,7 +134,7 @@ struct Session {
         LanTimings quick;
         quick.settleMs = 20;
         station.Connection().SetLanTimings(quick);
-        station.StartCommand_Click();
+        station.Start();
         RunEvents(2000);  // past the connection pass; the chart was cleared at the start
     }
 
@@ -150,7 +153,7 @@ struct Session {
     }
 
     ~Session() {
-        station.StopCommand_Click();
+        station.Stop();
         RunEvents(500);
         window->close();
     }

@@ -20,7 +20,7 @@ class LogFollowerTest : public ::testing::Test {
         RunHarness h;
         h.Prepare(LoopedDischargeSteps());
         ASSERT_EQ(h.Run(30000), RunOutcome::Finished) << h.op.Texts().join("|").toStdString();
-        *s_log = ReadFileBytes(h.LogPath(h.station->Views().Get(Displays::SNText)));
+        *s_log = ReadFileBytes(h.LogPath(h.station->Views().Get(Displays::SerialNumber)));
         ASSERT_GT(s_log->count('\n'), 10);
     }
     static void TearDownTestSuite() {
