@@ -38,6 +38,7 @@
 #include "Operator.h"
 #include "PhaseChart.h"
 #include "PointLog.h"
+#include "QuantityChart.h"
 #include "SimulatedLoad.h"
 #include "Station.h"
 #include "TestFiles.h"
@@ -247,7 +248,10 @@ void DayOfPoints() {
         MeasureClicks("the chart", plot, QPointF(plot->width() / 2.0, plot->height() / 2.0), 30);
     }
     if (auto* plot = s.window->findChild<QCustomPlot*>()) {
-        std::printf("chart redraw %.1f ms on average\n", plot->replotTime(true));
+        std::printf("chart redraw %.1f ms on average%s\n", plot->replotTime(true),
+                    s.window->Chart().Chart(PhaseChart::kVoltage).DrawsOverview()
+                        ? ", from the overview"
+                        : "");
     }
     std::printf("resident memory %.0f MB (peak %.0f MB)\n", StatusMegabytes("VmRSS"),
                 StatusMegabytes("VmHWM"));

@@ -19,7 +19,6 @@ PhaseChart::PhaseChart(QWidget* parent) : QWidget(parent), m_plot(new QCustomPlo
     setObjectName(QStringLiteral("PhaseChart"));
     m_plot->setObjectName(QStringLiteral("PhasePlot"));
     m_plot->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
-    m_plot->setNoAntialiasingOnDrag(true);
     m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     m_plot->plotLayout()->setRowSpacing(4);
     m_plot->setMinimumHeight(kQuantities * kSmallestChartHeight);
@@ -54,6 +53,13 @@ PhaseChart::PhaseChart(QWidget* parent) : QWidget(parent), m_plot(new QCustomPlo
         }
     });
     m_plot->installEventFilter(this);
+    // Whatever set the view (new points, a zoom, a resize), the detail to
+    // draw it with follows from how many points it shows.
+    connect(m_plot, &QCustomPlot::beforeReplot, this, [this] {
+        for (QuantityChart* chart : m_charts) {
+            chart->ChooseDetail();
+        }
+    });
 
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(kRedrawIntervalMs);

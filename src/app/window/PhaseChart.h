@@ -22,7 +22,7 @@ class PhaseChart : public QWidget {
   public:
     enum Quantity : int { kVoltage, kCurrent, kPower, kQuantities };
     using PhaseValues = std::array<double, 3>;
-    static constexpr int kRedrawIntervalMs = 333;
+    static constexpr int kRedrawIntervalMs = 500;
 
     explicit PhaseChart(QWidget* parent = nullptr);
 

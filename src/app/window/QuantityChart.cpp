@@ -161,6 +161,21 @@ void QuantityChart::OnValueRangeChanged(const QCPRange& range) {
     m_fitValues = false;
 }
 
+void QuantityChart::ChooseDetail() {
+    const QCPGraphDataContainer& all = *m_series[0].Data();
+    const QCPRange shown = m_time->range();
+    const auto inView = all.findEnd(shown.upper) - all.findBegin(shown.lower);
+    const int pixels = std::max(1, m_time->axisRect()->width());
+    const bool overview = inView > 2 * ChartDecimator::kOverviewBucket * pixels;
+    if (overview == m_drawsOverview) {
+        return;
+    }
+    m_drawsOverview = overview;
+    for (int phase = 0; phase < kPhases; ++phase) {
+        m_graphs[phase]->setData(overview ? m_series[phase].Overview() : m_series[phase].Data());
+    }
+}
+
 void QuantityChart::FitTickCounts(const QSize& size) {
     // As many ticks as there is room for labels with space between them.
     const QFontMetrics metrics(m_time->tickLabelFont());

@@ -33,6 +33,10 @@ class QuantityChart : public QObject {
     void FitAxes();
     // Room for tick labels at this size of the rectangle.
     void FitTickCounts(const QSize& size);
+    // Draws from the overview of the points when so many are in view that
+    // one of its buckets is narrower than half a pixel; from every point else.
+    void ChooseDetail();
+    bool DrawsOverview() const { return m_drawsOverview; }
 
     int PointCount(int phase) const { return m_series[phase].Size(); }
     const QCPGraphDataContainer& Data(int phase) const { return *m_series[phase].Data(); }
@@ -58,6 +62,7 @@ class QuantityChart : public QObject {
     bool m_followTime = true;
     bool m_fitValues = true;
     bool m_applyingRange = false;
+    bool m_drawsOverview = false;
     double m_newest = 0;
     double m_low = 0;
     double m_high = -1;  // low > high: no reading yet

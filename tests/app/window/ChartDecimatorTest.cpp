@@ -83,3 +83,33 @@ TEST(ChartDecimator, ClearStartsAgain) {
     data.Append(0, 5);
     EXPECT_EQ(data.Size(), 1);
 }
+
+TEST(ChartDecimator, OverviewKeepsTheLowAndHighOfEveryBucketInTimeOrder) {
+    ChartDecimator data;
+    const int bucket = ChartDecimator::kOverviewBucket;
+    for (int t = 0; t < 10 * bucket + 3; ++t) {
+        double y = 10;
+        if (t == 2 * bucket + 5) {
+            y = 99;
+        } else if (t == 2 * bucket + 1) {
+            y = -50;  // the dip before the spike in the same bucket
+        }
+        data.Append(t, y);
+    }
+    QVector<QPointF> overview;
+    for (auto it = data.Overview()->constBegin(); it != data.Overview()->constEnd(); ++it) {
+        overview << QPointF(it->key, it->value);
+    }
+    // Two points for each full bucket; the three newest wait for theirs.
+    ASSERT_EQ(overview.size(), 2 * 10);
+    EXPECT_TRUE(TimeOrdered(overview));
+    EXPECT_EQ(overview[4], QPointF(2 * bucket + 1, -50));
+    EXPECT_EQ(overview[5], QPointF(2 * bucket + 5, 99));
+
+    data.Clear();
+    EXPECT_TRUE(data.Overview()->isEmpty());
+    for (int t = 0; t < bucket; ++t) {
+        data.Append(t, 1);
+    }
+    EXPECT_EQ(data.Overview()->size(), 2);  // no leftovers from before the clear
+}

@@ -169,6 +169,25 @@ TEST_F(PhaseChartTest, ZoomAndPanStayWhilePointsArriveUntilTheWholeRunIsShownAga
     EXPECT_GE(Time(PhaseChart::kVoltage)->range().upper, 1309);
 }
 
+TEST_F(PhaseChartTest, ADayInViewIsDrawnFromTheOverviewAndAZoomedStretchFromEveryPoint) {
+    AddConstant(chart, 10, 24 * 3600);
+    chart.RedrawNow();
+    const QuantityChart& voltage = chart.Chart(PhaseChart::kVoltage);
+    EXPECT_TRUE(voltage.DrawsOverview());
+
+    // Zoomed into ten minutes, every point is drawn again.
+    Time(PhaseChart::kVoltage)->setRange(3600, 4200);
+    chart.RedrawNow();
+    EXPECT_FALSE(voltage.DrawsOverview());
+    const auto* graph = chart.Plot().graph(0);
+    EXPECT_EQ(graph->data()->size(), voltage.PointCount(0));
+
+    chart.ResetZoom();
+    chart.RedrawNow();
+    EXPECT_TRUE(voltage.DrawsOverview());
+    EXPECT_LT(chart.Plot().graph(0)->data()->size(), voltage.PointCount(0));
+}
+
 TEST(PhaseChartInWindow, ChartsKeepRoomAndReadableTicksAtSmallWindowSizes) {
     WindowFixture f;
     f.StartUp();
