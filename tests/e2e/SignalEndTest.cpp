@@ -187,5 +187,28 @@ TEST_P(WindowSignalTest, ClosesAsItsCloseDoesWithoutAQuestion) {
 
 INSTANTIATE_TEST_SUITE_P(EachSignal, WindowSignalTest, ::testing::ValuesIn(kWindowCases),
                          [](const auto& info) { return std::string(info.param.signal.name); });
+
+// The log viewer alone holds no load: a signal ends it at once, with the code
+// that tells which signal it was.
+TEST(LogViewerSignalTest, EndsWithTheSignalsExitCode) {
+    QTemporaryDir home;
+    const QString log = home.filePath("SN.CSV");
+    WriteFileBytes(log,
+                   "No.,Step,Loop1,StepTime,VotlageA,VotlageB,VotlageC,CurrentA,CurrentB,"
+                   "CurrentC,PowerA,PowerB,PowerC,TotalTime,StepMode\r\n"
+                   "1,1,,14:02:07,53.9,53.9,53.9,0,0,0,0,0,0,00:00:01,\r\n");
+    QProcess viewer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    viewer.setProcessEnvironment(env);
+    viewer.start(ZLD_WINDOW_PATH, {"--log", log});
+    ASSERT_TRUE(viewer.waitForStarted(10000));
+    // Still open after a moment: the log was read and nothing asked.
+    EXPECT_FALSE(viewer.waitForFinished(1500)) << viewer.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(viewer.processId()), SIGTERM);
+    ASSERT_TRUE(viewer.waitForFinished(10000));
+    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(viewer.exitCode(), 143);
+}
 #endif
 }  // namespace

@@ -84,6 +84,10 @@ int main(int argc, char** argv) {
             ScheduleScreenshot(*viewer, line.screenshotPath, line.screenshotSeconds,
                                [viewer] { viewer->close(); });
         }
+        // Nothing to release: a signal ends the viewer at once.
+        QObject::connect(&interrupts, &InterruptWatcher::interrupted, viewer, [](int signalNumber) {
+            QApplication::exit(InterruptWatcher::ExitCodeFor(signalNumber));
+        });
         return app.exec();
     }
 
