@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,10 +82,14 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
 
     auto* grid = new QGridLayout(body);
     grid->setContentsMargins(0, 0, 0, 0);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {m_start, m_check, m_limits, m_stop, m_pause}) {
-        buttons->addWidget(button);
-    }
+    // Two rows: the frame has height to spare, and the width five buttons in
+    // a row would take goes to the live chart.
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(m_start, 0, 0);
+    buttons->addWidget(m_stop, 0, 1);
+    buttons->addWidget(m_pause, 0, 2);
+    buttons->addWidget(m_check, 1, 0);
+    buttons->addWidget(m_limits, 1, 1);
     grid->addLayout(buttons, 0, 0, 1, 6);
     grid->addWidget(serialLabel, 1, 0);
     grid->addWidget(m_serial, 1, 1, 1, 5);

@@ -198,6 +198,8 @@ TEST(PhaseChartInWindow, ChartsKeepRoomAndReadableTicksAtSmallWindowSizes) {
         QTest::qWait(50);
         chart.RedrawNow();
         const std::string what = std::to_string(size.width()) + "x" + std::to_string(size.height());
+        // The window fits: no frame holds it wider or taller than the screen.
+        EXPECT_EQ(f.window->size(), size) << what;
         for (PhaseChart::Quantity q : kAll) {
             const QRect plot = chart.Chart(q).TimeAxis()->axisRect()->rect();
             EXPECT_GE(plot.width(), 200) << what;
