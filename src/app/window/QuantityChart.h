@@ -43,6 +43,8 @@ class QuantityChart : public QObject {
     QCPAxis* TimeAxis() const { return m_time; }
     QCPAxis* ValueAxis() const { return m_value; }
     static QColor PhaseColour(int phase);
+    // The pen of a phase's line; `dense` when many points share each pixel.
+    static QPen PhasePen(int phase, bool dense);
 
   signals:
     // The operator zoomed or panned the time axis of this chart.
