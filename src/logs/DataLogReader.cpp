@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "CsvRecord.h"
+
 namespace {
 constexpr int kFieldCount = 15;
 constexpr int kFirstValueField = 4;
@@ -45,8 +47,8 @@ bool DataLogReader::Feed(const QByteArray& bytes, QString* error) {
     }
     m_partial += bytes;
     qsizetype begin = 0;
-    for (qsizetype end = m_partial.indexOf('\n'); end >= 0;
-         begin = end + 1, end = m_partial.indexOf('\n', begin)) {
+    for (qsizetype end = NextRecordEnd(begin); end >= 0;
+         begin = end + 1, end = NextRecordEnd(begin)) {
         const QByteArray line = WithoutLineEnd(m_partial.mid(begin, end - begin));
         if (!m_headerSeen) {
             if (!ReadHeader(line, error)) {
@@ -71,12 +73,29 @@ bool DataLogReader::Feed(const QByteArray& bytes, QString* error) {
     return true;
 }
 
+qsizetype DataLogReader::NextRecordEnd(qsizetype from) {
+    for (;;) {
+        const qsizetype end = CsvRecordEnd(m_partial, from);
+        if (end >= 0 || m_partial.size() - from <= kLongestLine) {
+            return end;
+        }
+        // A quote that is never closed: the line it opened is junk, the
+        // lines after it are not.
+        const qsizetype lineEnd = m_partial.indexOf('\n', from);
+        if (lineEnd < 0) {
+            return -1;
+        }
+        ++m_skipped;
+        m_partial.remove(from, lineEnd + 1 - from);
+    }
+}
+
 bool DataLogReader::ReadHeader(const QByteArray& line, QString* error) {
     QByteArray text = line;
     if (text.startsWith(kByteOrderMark)) {
         text.remove(0, kByteOrderMark.size());
     }
-    const QList<QByteArray> fields = text.split(',');
+    const QList<QByteArray> fields = CsvFields(text);
     bool valid = fields.size() == kFieldCount && fields[0] == "No." && fields[1] == "Step" &&
                  fields[2] == "Loop1" && fields[3] == "StepTime" &&
                  fields[kTotalTimeField] == "TotalTime" && fields[kStepModeField] == "StepMode";
@@ -104,7 +123,7 @@ void DataLogReader::ReadPoint(const QByteArray& line) {
     if (line.trimmed().isEmpty()) {
         return;
     }
-    const QList<QByteArray> fields = line.split(',');
+    const QList<QByteArray> fields = CsvFields(line);
     if (fields.size() != kFieldCount) {
         ++m_skipped;
         return;

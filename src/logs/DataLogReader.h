@@ -32,6 +32,9 @@ class DataLogReader {
     static constexpr int kLongestHeader = 4096;
 
   private:
+    // The end of the record starting at `from`, like CsvRecordEnd(); a line
+    // holding an unclosed quote is dropped once it is plainly no record.
+    qsizetype NextRecordEnd(qsizetype from);
     bool ReadHeader(const QByteArray& line, QString* error);
     void ReadPoint(const QByteArray& line);
     void Place(QVector<LoggedPoint>& out, int first, int end);

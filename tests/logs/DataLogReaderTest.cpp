@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "DataLog.h"
 #include "DataLogReader.h"
 
 namespace {
@@ -96,4 +97,43 @@ TEST(DataLogReader, RefusesFilesThatAreNoDataLogs) {
         EXPECT_FALSE(reader.Feed(kHeader + Line(1, "00:00:01"), &error));
         EXPECT_TRUE(reader.TakePoints(true).isEmpty());
     }
+}
+
+TEST(DataLogReader, ReadsQuotedFieldsAsTheRunWritesThem) {
+    // Quoted by the writer's own rule.
+    const QString loop1 = QStringLiteral("3, of \"5\"");
+    const QString mode = QStringLiteral("CC\r\nx");  // a line break inside a field
+    const QByteArray line =
+        QStringLiteral("7,2,%1,14:02:19,52.4,52.41,52.42,0,0,0,0,0,0,00:00:04,%2\r\n")
+            .arg(CsvField(loop1), CsvField(mode))
+            .toUtf8();
+    ASSERT_TRUE(line.contains('"'));
+
+    DataLogReader reader;
+    QString error;
+    // Cut inside the quoted field, as a running log may be read.
+    const QByteArray bytes = kHeader + line + Line(8, "00:00:05");
+    const qsizetype cut = bytes.indexOf("CC") + 3;
+    ASSERT_TRUE(reader.Feed(bytes.left(cut), &error));
+    EXPECT_TRUE(reader.TakePoints(true).isEmpty());
+    ASSERT_TRUE(reader.Feed(bytes.mid(cut), &error));
+    const QVector<LoggedPoint> points = reader.TakePoints(true);
+    ASSERT_EQ(points.size(), 2);
+    EXPECT_EQ(points[0].number, 7);
+    EXPECT_EQ(points[0].loop1, loop1);
+    EXPECT_EQ(points[0].stepMode, mode);
+    EXPECT_EQ(points[0].voltage, (std::array<double, 3>{52.4, 52.41, 52.42}));
+    EXPECT_EQ(points[1].number, 8);
+    EXPECT_EQ(reader.SkippedLines(), 0);
+
+    // A quote that is never closed costs its own line only, however many
+    // lines follow it.
+    DataLogReader junk;
+    QByteArray rest = kHeader + "1,1,\"unclosed,14:00:00\r\n";
+    for (int n = 2; n < 1200; ++n) {
+        rest += Line(n, "00:00:01");
+    }
+    ASSERT_TRUE(junk.Feed(rest, &error));
+    EXPECT_EQ(junk.TakePoints(true).size(), 1198);
+    EXPECT_EQ(junk.SkippedLines(), 1);
 }
