@@ -72,3 +72,30 @@ struct LoopBalance {
     void Count(const QString& action);
     bool Balanced() const { return level1 == 0 && level2 == 0; }
 };
+
+// What a column of the step table means in a row of one action: the quantity,
+// its unit ("" for none) and what the run does with it. The step table's cell
+// and header tooltips are written from this one table.
+struct ColumnMeaning {
+    QString quantity;     // "Stop voltage"; "" when the column means nothing here
+    QString unit;         // "V", "s", "Ah", ...
+    QString explanation;  // "the step ends when the mean phase voltage falls to it"
+
+    bool IsUsed() const { return !quantity.isEmpty(); }
+    // "Stop voltage (V): the step ends when ..."
+    QString Text() const;
+};
+
+namespace ColumnMeanings {
+// Meaning of step table column `column` (1 "Action Mode" ... 12 "PF") in a row
+// of `action` whose "Mode" cell holds `mode`; a set value's unit and the stop
+// value of a CV discharge follow the mode.
+ColumnMeaning Of(const QString& action, int column, const QString& mode);
+// What an action does, for the "Action Mode" cell.
+QString ActionSummary(const QString& action);
+// The tooltip of a cell: its meaning, or why it means nothing in this row.
+QString CellToolTip(const QString& action, int column, const QString& mode);
+// The tooltip of a header: the column's meanings by action, one line each,
+// actions that read it alike on one line.
+QString HeaderToolTip(int column);
+}  // namespace ColumnMeanings

@@ -1,5 +1,7 @@
 #include "StepTable.h"
 
+#include "ActionCatalogue.h"
+
 namespace {
 struct ColumnInfo {
     const char* header;
@@ -197,12 +199,18 @@ QVariant StepTable::data(const QModelIndex& index, int role) const {
             return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
         case kHighlightRole:
             return index.column() != StepColumn::Step && m_rows[index.row()].highlighted;
+        case Qt::ToolTipRole:
+            return ColumnMeanings::CellToolTip(Cell(gridRow, StepColumn::ActionMode),
+                                               index.column(), Cell(gridRow, StepColumn::Mode));
         default:
             return QVariant();
     }
 }
 
 QVariant StepTable::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal) {
+        return ColumnMeanings::HeaderToolTip(section);
+    }
     if (role != Qt::DisplayRole) {
         return QVariant();
     }
