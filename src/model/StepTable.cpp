@@ -147,6 +147,49 @@ void StepTable::SwapSteps(int gridRowA, int gridRowB) {
     EmitRowChanged(gridRowB, 1, StepColumn::Count - 1);
 }
 
+QVector<StepTable::Cells> StepTable::AllSteps() const {
+    QVector<Cells> steps;
+    steps.reserve(m_rows.size());
+    for (const Row& row : m_rows) {
+        steps.push_back(row.cells);
+    }
+    return steps;
+}
+
+void StepTable::ReplaceSteps(int gridRow, int removeCount, const QVector<Cells>& steps) {
+    const int first = gridRow - 1;
+    if (first < 0 || removeCount < 0 || first + removeCount > m_rows.size()) {
+        return;
+    }
+    const int kept = qMin(removeCount, static_cast<int>(steps.size()));
+    for (int i = 0; i < kept; ++i) {
+        m_rows[first + i].cells = steps[i];
+    }
+    if (kept > 0) {
+        emit dataChanged(index(first, 1), index(first + kept - 1, StepColumn::Count - 1));
+    }
+    const int sizeBefore = m_rows.size();
+    if (removeCount > kept) {
+        beginRemoveRows(QModelIndex(), first + kept, first + removeCount - 1);
+        m_rows.remove(first + kept, removeCount - kept);
+        endRemoveRows();
+    } else if (steps.size() > kept) {
+        beginInsertRows(QModelIndex(), first + kept, first + steps.size() - 1);
+        for (int i = kept; i < steps.size(); ++i) {
+            m_rows.insert(first + i, Row{steps[i], false});
+        }
+        endInsertRows();
+    }
+    // Step numbers below a changed row count change.
+    if (m_rows.size() != sizeBefore && first + kept < m_rows.size()) {
+        emit dataChanged(index(first + kept, StepColumn::Step),
+                         index(m_rows.size() - 1, StepColumn::Step));
+    }
+    if (m_currentRow > m_rows.size()) {
+        SetCurrentRow(m_rows.size());
+    }
+}
+
 bool StepTable::IsHighlighted(int gridRow) const {
     return IsDataRow(gridRow) && m_rows[gridRow - 1].highlighted;
 }

@@ -57,6 +57,12 @@ class StepTable : public QAbstractTableModel {
     void RemoveStep(int gridRow);
     // Exchanges columns 1 ... 12 of two data rows; numbering stays.
     void SwapSteps(int gridRowA, int gridRowB);
+    // Every step's cells, first step first.
+    QVector<Cells> AllSteps() const;
+    // Replaces `removeCount` steps from grid row `gridRow` on by `steps`, as
+    // few rows inserted or removed as the counts need; the rows around keep
+    // their highlight and the views their place.
+    void ReplaceSteps(int gridRow, int removeCount, const QVector<Cells>& steps);
 
     bool IsHighlighted(int gridRow) const;
     void SetHighlighted(int gridRow, bool highlighted);

@@ -5,6 +5,7 @@
 
 #include "ActionCatalogue.h"
 #include "Operator.h"
+#include "StepEditHistory.h"
 #include "StepLimits.h"
 #include "StepRecord.h"
 #include "StepTable.h"
@@ -134,10 +135,19 @@ void StepCellDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     }
     const QString old = m_table.Cell(gridRow, column);
     const QString text = CellEditRules::StoredText(column, plan.kind, typed);
-    m_table.SetCell(gridRow, column, text);
-    if (column == StepColumn::ActionMode) {
-        CellEditRules::TidyRowForAction(m_table, gridRow, old, text);
+    const auto write = [&] {
+        m_table.SetCell(gridRow, column, text);
+        if (column == StepColumn::ActionMode) {
+            CellEditRules::TidyRowForAction(m_table, gridRow, old, text);
+        }
+    };
+    if (m_history == nullptr) {
+        write();
+        return;
     }
+    m_history->Record(column == StepColumn::ActionMode ? QStringLiteral("Change Action")
+                                                       : QStringLiteral("Edit Cell"),
+                      write);
 }
 
 void StepCellDelegate::RefuseText(int gridRow, int column) const {

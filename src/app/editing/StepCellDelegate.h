@@ -8,6 +8,7 @@
 
 class Operator;
 class QComboBox;
+class StepEditHistory;
 class StepTable;
 
 // Paints the step grid's cells (the running step's highlight, the step
@@ -25,6 +26,8 @@ class StepCellDelegate : public QStyledItemDelegate {
     void SetLoadModeNames(const QStringList& names) { m_loadModeNames = names; }
     // Two or more channels share the load: CV is refused in parallel.
     void SetChannelsInUse(int channels) { m_channelsInUse = channels; }
+    // Where a committed cell is recorded for undo; none: not recorded.
+    void SetHistory(StepEditHistory* history) { m_history = history; }
 
     // The editor open right now, if any.
     QWidget* OpenEditor() const { return m_openEditor; }
@@ -56,6 +59,7 @@ class StepCellDelegate : public QStyledItemDelegate {
     QStringList m_actionNames;
     QStringList m_loadModeNames;
     int m_channelsInUse = 1;
+    StepEditHistory* m_history = nullptr;
     mutable QPointer<QWidget> m_openEditor;
     mutable CellEditRules::EditPlan m_openPlan;
     mutable bool m_refusing = false;

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "ActionCatalogue.h"
 #include "EntryForm.h"
 #include "Operator.h"
+#include "StepEditHistory.h"
 #include "StepEntryFrames.h"
 #include "StepLimits.h"
 #include "StepRecord.h"
@@ -290,13 +292,43 @@ bool StepSetupPanel::Commit() {
         }
         row = m_editMode == EditMode::Add ? m_table.GridRowCount()
                                           : qBound(1, row, m_table.GridRowCount());
+    }
+    if (m_history == nullptr) {
+        WriteStep(row, action);
+    } else {
+        const QString text = m_editMode == EditMode::Modify ? QStringLiteral("Modify Step")
+                             : m_editMode == EditMode::Add  ? QStringLiteral("Add Step")
+                                                            : QStringLiteral("Insert Step");
+        m_history->Record(text, [&] { WriteStep(row, action); });
+    }
+    Close();
+    emit committed(row);
+    return true;
+}
+
+void StepSetupPanel::keyPressEvent(QKeyEvent* event) {
+    if (m_open && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        switch (event->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                Commit();
+                return;
+            case Qt::Key_Escape:
+                Cancel();
+                return;
+            default:
+                break;
+        }
+    }
+    QGroupBox::keyPressEvent(event);
+}
+
+void StepSetupPanel::WriteStep(int row, const QString& action) {
+    if (m_editMode != EditMode::Modify) {
         m_table.InsertStep(row);
     }
     m_table.SetCell(row, StepColumn::ActionMode, action);
     m_entries->WriteColumns(m_table, row, action);
-    Close();
-    emit committed(row);
-    return true;
 }
 
 bool StepSetupPanel::PassesLoadLevelCheck() {

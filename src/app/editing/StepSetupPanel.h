@@ -8,6 +8,7 @@ class EntryForm;
 class Operator;
 class QComboBox;
 class QLabel;
+class StepEditHistory;
 class StepEntryFrames;
 class StepTable;
 
@@ -27,6 +28,8 @@ class StepSetupPanel : public QGroupBox {
     void SetLanMode(bool lanMode);
     void SetChannelNumber(int channel) { m_channelNumber = channel; }
     void SetChannelsInUse(int channels) { m_channelsInUse = channels; }
+    // Where a commit is recorded for undo; none: not recorded.
+    void SetHistory(StepEditHistory* history) { m_history = history; }
 
     void OpenForAdd();
     void OpenForInsert();
@@ -47,6 +50,10 @@ class StepSetupPanel : public QGroupBox {
     void openChanged(bool open);
     void committed(int gridRow);
 
+  protected:
+    // Enter commits the step, Esc cancels it, wherever the focus is in the panel.
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     enum class EditMode { Add, Insert, Modify };
 
@@ -65,12 +72,14 @@ class StepSetupPanel : public QGroupBox {
     void Open(EditMode mode, int gridRow, const QString& caption);
     void Close();
     bool PassesLoadLevelCheck();
+    void WriteStep(int row, const QString& action);
 
     StepTable& m_table;
     Operator& m_operator;
     QComboBox* m_actionSelector = nullptr;
     StepEntryFrames* m_entries = nullptr;
     QLabel* m_disChargeUnit = nullptr;
+    StepEditHistory* m_history = nullptr;
 
     EditMode m_editMode = EditMode::Add;
     int m_editRow = 0;

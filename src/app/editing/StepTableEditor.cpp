@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "StepCellDelegate.h"
+#include "StepEditHistory.h"
 #include "StepGridView.h"
 #include "StepRowCommands.h"
 #include "StepSetupPanel.h"
@@ -16,6 +17,7 @@ StepTableEditor::StepTableEditor(StepTable& table, Operator& op, QWidget* parent
       m_table(table),
       m_operator(op),
       m_rowCommands(std::make_unique<StepRowCommands>(table)),
+      m_history(new StepEditHistory(table, this)),
       m_grid(new StepGridView(table, op, this)),
       m_panel(new StepSetupPanel(table, op, this)),
       m_buttonColumn(new QWidget(this)),
@@ -48,6 +50,8 @@ StepTableEditor::StepTableEditor(StepTable& table, Operator& op, QWidget* parent
         m_rightMenu->addAction(QStringLiteral("PASTE"), this, &StepTableEditor::PasteSteps);
     m_pasteAction->setObjectName(QStringLiteral("PASTE"));
 
+    m_grid->CellDelegate().SetHistory(m_history);
+    m_panel->SetHistory(m_history);
     ConnectGrid();
     connect(m_panel, &StepSetupPanel::openChanged, this, &StepTableEditor::UpdateControls);
     connect(m_panel, &StepSetupPanel::committed, this, [this](int gridRow) {
@@ -132,7 +136,12 @@ void StepTableEditor::UpdateControls() {
     }
     m_grid->SetEditingLocked(!allowed);
     m_panel->setEnabled(m_editingEnabled);
-    m_pasteAction->setEnabled(allowed && m_rowCommands->CanPaste());
+    m_pasteAction->setEnabled(CanPaste());
+    emit commandsChanged();
+}
+
+bool StepTableEditor::CanPaste() const {
+    return RowCommandsAllowed() && m_rowCommands->CanPaste();
 }
 
 void StepTableEditor::ShowRightMenu(const QPoint& globalPos) {
@@ -157,21 +166,22 @@ void StepTableEditor::InsertStep() {
 void StepTableEditor::DeleteStep() {
     if (RowCommandsAllowed()) {
         m_grid->CommitOpenEditor();
-        m_rowCommands->DeleteCurrentStep();
+        m_history->Record(QStringLiteral("Delete Step"),
+                          [this] { m_rowCommands->DeleteCurrentStep(); });
     }
 }
 
 void StepTableEditor::MoveStepUp() {
     if (RowCommandsAllowed()) {
         m_grid->CommitOpenEditor();
-        m_rowCommands->MoveUp();
+        m_history->Record(QStringLiteral("Move Step Up"), [this] { m_rowCommands->MoveUp(); });
     }
 }
 
 void StepTableEditor::MoveStepDown() {
     if (RowCommandsAllowed()) {
         m_grid->CommitOpenEditor();
-        m_rowCommands->MoveDown();
+        m_history->Record(QStringLiteral("Move Step Down"), [this] { m_rowCommands->MoveDown(); });
     }
 }
 
@@ -185,6 +195,21 @@ void StepTableEditor::CopySteps() {
 void StepTableEditor::PasteSteps() {
     if (RowCommandsAllowed()) {
         m_grid->CommitOpenEditor();
-        m_rowCommands->Paste(m_operator);
+        m_history->Record(QStringLiteral("Paste Steps"),
+                          [this] { m_rowCommands->Paste(m_operator); });
+    }
+}
+
+void StepTableEditor::Undo() {
+    if (RowCommandsAllowed()) {
+        m_grid->CommitOpenEditor();
+        m_history->Undo();
+    }
+}
+
+void StepTableEditor::Redo() {
+    if (RowCommandsAllowed()) {
+        m_grid->CommitOpenEditor();
+        m_history->Redo();
     }
 }

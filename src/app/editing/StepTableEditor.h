@@ -9,6 +9,7 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QTableView;
+class StepEditHistory;
 class StepGridView;
 class StepRowCommands;
 class StepSetupPanel;
@@ -18,8 +19,8 @@ class StepTable;
 // in-place editors, the row buttons beside it, the setup panel, the context
 // menu with COPY and PASTE, and the keys of a table editor (Delete, Insert,
 // Ctrl+C, Ctrl+V, Ctrl+Up, Ctrl+Down, F2 and Enter). Edits change the step
-// table only; the test file follows when it is saved. Messages go to the
-// operator.
+// table only; the test file follows when it is saved. Every edit is one step
+// of the undo history. Messages go to the operator.
 class StepTableEditor : public QWidget {
     Q_OBJECT
 
@@ -45,6 +46,7 @@ class StepTableEditor : public QWidget {
     QTableView* GridView() const;
     StepSetupPanel& SetupPanel() const { return *m_panel; }
     StepRowCommands& RowCommands() const { return *m_rowCommands; }
+    StepEditHistory& History() const { return *m_history; }
     QMenu* RightMenu() const { return m_rightMenu; }
 
     // The row commands.
@@ -55,18 +57,28 @@ class StepTableEditor : public QWidget {
     void MoveStepDown();
     void CopySteps();
     void PasteSteps();
+    void Undo();
+    void Redo();
+
+    // What the row commands may do now; the window's menu follows them.
+    bool RowCommandsAllowed() const;
+    bool CanPaste() const;
+
+  signals:
+    // RowCommandsAllowed() or CanPaste() may have changed.
+    void commandsChanged();
 
   private:
     QPushButton* AddRowButton(const QString& name, const QString& label,
                               void (StepTableEditor::*command)());
     void ConnectGrid();
     void ShowRightMenu(const QPoint& globalPos);
-    bool RowCommandsAllowed() const;
     void UpdateControls();
 
     StepTable& m_table;
     Operator& m_operator;
     std::unique_ptr<StepRowCommands> m_rowCommands;
+    StepEditHistory* m_history;
     StepGridView* m_grid;
     StepSetupPanel* m_panel;
     QWidget* m_buttonColumn;
