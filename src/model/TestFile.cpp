@@ -151,6 +151,19 @@ void TestDocument::SetOptions(const TestOptions& options) {
     emit optionsChanged();
 }
 
+void TestDocument::NewTest() {
+    m_changes.Hold();
+    SetOptions(TestOptions());
+    m_limits = SafetyLimits();
+    m_records = StepRecordArray();
+    m_table.LayOut();
+    m_totalStepCount = 0;
+    SetPath(QString());
+    m_changes.MarkClean(m_table.AllSteps(), m_options);
+    m_changes.Release();
+    emit loaded();
+}
+
 void TestDocument::HoldModified(bool hold) {
     if (hold == m_modifiedHeld) {
         return;

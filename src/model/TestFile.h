@@ -73,6 +73,9 @@ class TestDocument : public QObject {
     // neither a "TestStep Option" nor any "Step<n>" section: a message, false,
     // and nothing changes.
     bool OpenTestFile(const QString& path, Operator& op);
+    // A new test with no file yet: one empty step, the default options and
+    // no safety limits. It counts as unchanged until edited; Path() is "".
+    void NewTest();
     // Writes the options and every step to `path`, which then becomes Path(),
     // and refreshes the records and the step count. Returns false, with the
     // reason in `error`, when the file cannot be written; then nothing

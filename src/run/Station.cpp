@@ -147,8 +147,15 @@ bool Station::OpenTestFile(const QString& path) {
 }
 
 bool Station::SaveTestFileAs() {
-    const QString path = m_operator.AskSaveFile(kTestFileFilter, DialogPreset());
-    return !path.isEmpty() && SaveTestFileAs(path);
+    QString path = m_operator.AskSaveFile(kTestFileFilter, DialogPreset());
+    if (path.isEmpty()) {
+        return false;
+    }
+    // A name typed without an extension gets the test files' one.
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += path.endsWith(QLatin1Char('.')) ? QStringLiteral("INI") : QStringLiteral(".INI");
+    }
+    return SaveTestFileAs(path);
 }
 
 bool Station::SaveTestFileAs(const QString& path) {
@@ -168,11 +175,29 @@ bool Station::SaveTestFileAs(const QString& path) {
     return true;
 }
 
+void Station::NewTest() {
+    m_test.NewTest();
+    m_phases.LayOut();
+}
+
 void Station::ReloadConnectionSettings() {
+    // A new test has no file to restore from: the panel keeps what it shows.
+    if (m_test.Path().isEmpty()) {
+        return;
+    }
     m_connection->LoadConnectionSettings(m_settings.settingsPath, m_test.Path());
 }
 
 void Station::AcceptConnectionSettings() {
+    if (m_test.Path().isEmpty()) {
+        // A new test has no file yet: saving it asks where and stores the
+        // connection with it.
+        if (SaveTestFileAs()) {
+            m_settings.medium = m_connection->Records()[m_connection->LoadDevice(0)].medium;
+            m_settings.lanMode = m_settings.medium == Medium::Lan;
+        }
+        return;
+    }
     QString error;
     if (!m_connection->StoreConnectionSettings(m_settings.settingsPath, m_test.Path(), &error)) {
         m_operator.ShowMessage(

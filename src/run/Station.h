@@ -45,6 +45,9 @@ class Station : public QObject {
     void Pause() { m_control->Pause(); }
     // The "Check" command: lists what the check finds in the step table.
     void ShowCheck();
+    // A new, untitled test of one empty step; the connection stays as it is
+    // and goes with the test file when it is first saved.
+    void NewTest();
     // Asks for a test file and loads it with its connection settings. A file
     // that is no test file is refused and nothing changes.
     void OpenTestFile();

@@ -1,5 +1,6 @@
 #include "DisplayBinding.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -48,6 +49,15 @@ void DisplayBinding::BindEnabled(Displays::Control id, std::function<void(bool)>
 
 void DisplayBinding::BindEnabled(Displays::Control id, QWidget* control) {
     QPointer<QWidget> guard(control);
+    BindEnabled(id, [guard](bool enabled) {
+        if (guard) {
+            guard->setEnabled(enabled);
+        }
+    });
+}
+
+void DisplayBinding::BindEnabled(Displays::Control id, QAction* command) {
+    QPointer<QAction> guard(command);
     BindEnabled(id, [guard](bool enabled) {
         if (guard) {
             guard->setEnabled(enabled);

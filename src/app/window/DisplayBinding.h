@@ -7,6 +7,7 @@
 
 #include "Displays.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -27,6 +28,7 @@ class DisplayBinding : public QObject {
     void Bind(Displays::Text id, std::function<void(const QString&)> show);
 
     void BindEnabled(Displays::Control id, QWidget* control);
+    void BindEnabled(Displays::Control id, QAction* command);
     void BindEnabled(Displays::Control id, std::function<void(bool)> apply);
 
   private:

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -36,6 +37,7 @@
 #include "StepTableEditor.h"
 #include "TextColourDelegate.h"
 #include "UnattendedRuns.h"
+#include "WindowMenus.h"
 
 namespace {
 const QString kCaption = QStringLiteral("ZLD-3300 3-Phase Control Program R1.5");
@@ -82,8 +84,8 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
       m_options(options),
       m_binding(new DisplayBinding(station.Views(), this)),
       m_sleepInhibitor(new SleepInhibitor(this)) {
-    setWindowTitle(kCaption + kModifiedMark);
     setObjectName(QStringLiteral("MainWindow"));
+    ShowTitle();
 
     auto* central = new QWidget(this);
     m_editor = new StepTableEditor(station.Test().Table(), op, central);
@@ -133,10 +135,16 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     connect(m_channel, &ChannelFrame::limitsRequested, this, &MainWindow::EditSafetyLimits);
     // A resumed test opens its own file; the session's load must still win.
     connect(&station, &Station::testFileOpened, this, &MainWindow::ApplySessionLoad);
+    WindowMenus::Hooks hooks;
+    hooks.settleEdits = [this] { return SettleEdits(); };
+    m_menus = new WindowMenus(*this, station, *m_editor, *m_binding, op, options.rememberGeometry,
+                              std::move(hooks));
     ConnectRun();
     ConnectPanel();
     connect(&station, &Station::startedUp, this, &MainWindow::OnStartedUp);
     connect(&station.Test(), &TestDocument::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(&station.Test(), &TestDocument::pathChanged, this, &MainWindow::ShowTitle);
+    connect(&station, &Station::startedUp, this, &MainWindow::ShowTitle);
     connect(&station.Connection(), &LoadConnection::panelChanged, this, &MainWindow::ShowLoadPlace);
     connect(&station.Connection(), &LoadConnection::connectProgress, m_status,
             &RunStatusBar::ShowConnecting);
@@ -160,10 +168,7 @@ QWidget* MainWindow::BuildFileButtons() {
     m_binding->BindEnabled(Displays::OpenButton, m_open);
     m_binding->BindEnabled(Displays::SaveButton, m_save);
     m_binding->BindEnabled(Displays::ConnectButton, m_connect);
-    connect(m_open, &QPushButton::clicked, this, [this] {
-        m_station.OpenTestFile();
-        ApplySessionLoad();
-    });
+    connect(m_open, &QPushButton::clicked, this, [this] { m_menus->OpenTest(); });
     connect(m_save, &QPushButton::clicked, this, [this] { m_station.SaveTestFileAs(); });
     connect(m_connect, &QPushButton::clicked, this, &MainWindow::OpenConnectionPanel);
     return box;
@@ -369,20 +374,40 @@ bool MainWindow::MayClose() {
                                     {QStringLiteral("Stop and Close"), QStringLiteral("Cancel")}) ==
                0;
     }
+    return SettleEdits();
+}
+
+bool MainWindow::SettleEdits() {
+    m_editor->CommitOpenEdits();
     if (!m_station.Test().IsModified()) {
         return true;
     }
     const QString path = m_station.Test().Path();
+    const QString question = path.isEmpty() ? QStringLiteral("Save changes to the new test?")
+                                            : QStringLiteral("Save changes to %1?").arg(path);
     switch (m_operator.AskChoice(
-        QStringLiteral("Save changes to %1?").arg(path), {},
+        question, {},
         {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")})) {
         case 0:
-            return m_station.SaveTestFileAs(path);
+            return path.isEmpty() ? m_station.SaveTestFileAs() : m_station.SaveTestFileAs(path);
         case 1:
             return true;
         default:
             return false;
     }
+}
+
+void MainWindow::ShowTitle() {
+    // The file's name beside the program's caption, and a mark while the
+    // table differs from it.
+    const QString path = m_station.Test().Path();
+    setWindowFilePath(path);
+    if (!m_station.StartedUp()) {
+        setWindowTitle(kCaption + kModifiedMark);
+        return;
+    }
+    const QString name = path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path).fileName();
+    setWindowTitle(QStringLiteral("%1%2 - %3").arg(name, kModifiedMark, kCaption));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -20,6 +20,7 @@ class Station;
 class StationTelemetry;
 class StepTableEditor;
 class UnattendedRuns;
+class WindowMenus;
 
 // Side effects a test run of the window does without: keeping the computer
 // awake and remembering where the window was.
@@ -64,6 +65,8 @@ class MainWindow : public QMainWindow {
     // The lab's telemetry, when TRIO.INI names a broker; null otherwise.
     StationTelemetry* Telemetry() const { return m_telemetry.get(); }
     UnattendedRuns& Unattended() const { return *m_unattended; }
+    WindowMenus& Menus() const { return *m_menus; }
+    StepTableEditor& Editor() const { return *m_editor; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -74,6 +77,10 @@ class MainWindow : public QMainWindow {
     // The operator's close: a running test and unsaved edits are asked about
     // first. False when the window is to stay.
     bool MayClose();
+    // Unsaved edits are saved or dropped as the operator answers; false when
+    // they are to stay.
+    bool SettleEdits();
+    void ShowTitle();
     QWidget* BuildFileButtons();
     QWidget* BuildStatusFrames();
     void ConnectRun();
@@ -100,6 +107,7 @@ class MainWindow : public QMainWindow {
     RunStatusBar* m_status;
     ConnectionSetupPanel* m_connectionPanel;
     SleepInhibitor* m_sleepInhibitor;
+    WindowMenus* m_menus = nullptr;
     QPushButton* m_open = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_connect = nullptr;

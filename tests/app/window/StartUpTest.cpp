@@ -54,7 +54,8 @@ TEST(WindowStartUp, EmptySettingsFileGivesEmptyPickersLanFormAndDefaultFiles) {
     f.WriteSettings("");
     f.StartUp();
 
-    EXPECT_EQ(f.window->windowHandle()->title(), "ZLD-3300 3-Phase Control Program R1.5");
+    EXPECT_EQ(f.window->windowHandle()->title(),
+              "TestFile01.INI - ZLD-3300 3-Phase Control Program R1.5");
     EXPECT_EQ(f.Find<QComboBox>("SetStepActionCombo")->count(), 0);
     EXPECT_TRUE(HasFrameTitled(f.window.get(), "Load Level Setup"));
     EXPECT_EQ(f.station->Test().Path(), QDir::toNativeSeparators(f.TestPath()));
