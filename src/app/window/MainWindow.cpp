@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "ChannelFrame.h"
+#include "Clock.h"
 #include "ConnectionSetupPanel.h"
 #include "DisplayBinding.h"
 #include "GridLook.h"
@@ -215,15 +216,34 @@ QWidget* MainWindow::BuildStatusFrames() {
 void MainWindow::ConnectRun() {
     connect(&m_station.Control(), &RunControl::pointLogged, m_chart,
             qOverload<const MeasuredPoint&>(&PhaseChart::AddPoint));
+    connect(&m_station.Control(), &RunControl::pointLogged, this,
+            [this] { m_lastPointTime = m_station.RunClock().Now(); });
     connect(&m_station.Control(), &RunControl::runStarted, this, [this] {
         m_chart->Clear();
+        m_lastPointTime = QDateTime();
+        m_measurement->ShowLive();
+        m_status->ShowEarlierLog(m_station.LogMovedAside());
         if (m_options.keepAwake) {
             m_sleepInhibitor->Inhibit(QStringLiteral("A battery test is running"));
         }
     });
-    connect(&m_station.Control(), &RunControl::runEnded, this, [this] {
+    connect(&m_station.Control(), &RunControl::runEnded, this, [this](RunOutcome outcome) {
         m_sleepInhibitor->Release();
         m_status->ShowIdle();
+        if (outcome == RunOutcome::NotStarted) {
+            return;
+        }
+        // With the load off, the boxes must not look like its present state.
+        m_measurement->ShowLastReadings(
+            m_lastPointTime.isValid()
+                ? QStringLiteral("Last readings at %1")
+                      .arg(m_lastPointTime.toString(QStringLiteral("hh:mm:ss")))
+                : QStringLiteral("No readings taken by the last run"));
+    });
+    // Pause, the resume and Stop each write the channel's caption once the
+    // run state knows.
+    m_binding->Bind(Displays::ChannelCaption, [this](const QString&) {
+        m_status->ShowPaused(m_station.State().Running && m_station.State().PauseRequested);
     });
 }
 

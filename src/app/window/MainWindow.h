@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <memory>
 #include <optional>
@@ -113,6 +114,8 @@ class MainWindow : public QMainWindow {
     QPushButton* m_connect = nullptr;
     QLabel* m_time = nullptr;
     QTableView* m_loadStatus = nullptr;
+    // Time of the last point of the run going or last ended.
+    QDateTime m_lastPointTime;
     bool m_clockBegun = false;
     bool m_closed = false;
     bool m_closeWithoutQuestions = false;

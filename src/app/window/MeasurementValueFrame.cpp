@@ -21,18 +21,23 @@ struct ValueBox {
     const char* name;
     const char* caption;
     const char* unit;
+    const char* meaning;
 };
 
 constexpr ValueBox kValueBoxes[] = {
-    {Displays::Voltage, "VoltageText", "Voltage", "V"},
-    {Displays::Current, "CurrentText", "Current", "A"},
-    {Displays::Power, "PowerText", "Power", "W"},
-    {Displays::Resistance, "ResText", "Resistance", "Ohm"},
-    {Displays::AmpHours, "AHText", "Capacity", "Ah"},
-    {Displays::KilowattHours, "KWHText", "Energy", "kWh"},
+    {Displays::Voltage, "VoltageText", "Voltage", "V",
+     "Mean voltage of the phases at the last point; the stop voltages are compared with it"},
+    {Displays::Current, "CurrentText", "Current", "A",
+     "Total current of the phases at the last point"},
+    {Displays::Power, "PowerText", "Power", "W", "Total power of the phases at the last point"},
+    {Displays::Resistance, "ResText", "Resistance", "Ohm", "Not measured"},
+    {Displays::AmpHours, "AHText", "Capacity", "Ah",
+     "Charge since the step (or its loop pass) began; the stop Ah is compared with it"},
+    {Displays::KilowattHours, "KWHText", "Energy", "kWh",
+     "Energy since the step (or its loop pass) began"},
     // The whole test's, below the step's own; they stay when the run ends.
-    {Displays::TestAmpHours, "TestAHText", "Test", "Ah"},
-    {Displays::TestWattHours, "TestWHText", "Test", "Wh"},
+    {Displays::TestAmpHours, "TestAHText", "Test", "Ah", nullptr},
+    {Displays::TestWattHours, "TestWHText", "Test", "Wh", nullptr},
 };
 }  // namespace
 
@@ -41,7 +46,11 @@ MeasurementValueFrame::MeasurementValueFrame(DisplayBinding& binding, PhaseGrid&
     : QGroupBox(QStringLiteral("Measurement Value"), parent), m_test(test) {
     setObjectName(QStringLiteral("MeasurementFrame"));
     BuildPhaseView(phases);
+    m_readingsCaption = new QLabel(this);
+    m_readingsCaption->setObjectName(QStringLiteral("ReadingsCaptionLabel"));
+    m_readingsCaption->hide();
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_readingsCaption);
     layout->addWidget(BuildValueBoxes(binding));
     layout->addWidget(m_phaseView);
     layout->addWidget(BuildOptionBoxes());
@@ -74,6 +83,9 @@ QWidget* MeasurementValueFrame::BuildValueBoxes(DisplayBinding& binding) {
             box->setToolTip(
                 QStringLiteral("Of the whole test, all steps (discharge counts up); "
                                "kept when the run ends"));
+        } else {
+            box->setToolTip(QString::fromLatin1(value.meaning));
+            m_readingBoxes << box;
         }
         binding.Bind(value.id, box);
     }
@@ -156,4 +168,34 @@ void MeasurementValueFrame::OptionClicked(Option option) {
             return;
     }
     m_test.SetOptions(options);
+}
+
+void MeasurementValueFrame::ShowLive() {
+    m_lastReadings = false;
+    m_readingsCaption->hide();
+    GreyReadings(false);
+}
+
+void MeasurementValueFrame::ShowLastReadings(const QString& caption) {
+    m_lastReadings = true;
+    m_readingsCaption->setText(caption);
+    m_readingsCaption->show();
+    GreyReadings(true);
+}
+
+QString MeasurementValueFrame::ReadingsCaption() const {
+    return m_lastReadings ? m_readingsCaption->text() : QString();
+}
+
+void MeasurementValueFrame::GreyReadings(bool grey) {
+    const QPalette normal = QApplication::palette();
+    const QColor text = normal.color(grey ? QPalette::Disabled : QPalette::Active, QPalette::Text);
+    for (QWidget* reading : QList<QWidget*>{m_readingBoxes.begin(), m_readingBoxes.end()}
+                                << m_phaseView) {
+        QPalette palette = reading->palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Text, text);
+        }
+        reading->setPalette(palette);
+    }
 }

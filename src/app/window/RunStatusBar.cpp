@@ -1,5 +1,6 @@
 #include "RunStatusBar.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
@@ -18,7 +19,9 @@ RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
       m_log(new QLabel(this)),
       m_note(new QLabel(this)),
       m_loadPlace(new QLabel(this)),
-      m_telemetry(new QLabel(this)) {
+      m_telemetry(new QLabel(this)),
+      m_paused(new QLabel(QStringLiteral("Paused"), this)),
+      m_earlierLog(new QLabel(this)) {
     setObjectName(QStringLiteral("RunStatusBar"));
     m_step->setObjectName(QStringLiteral("StepStatusLabel"));
     m_step->setMinimumWidth(260);
@@ -28,8 +31,15 @@ RunStatusBar::RunStatusBar(Displays& displays, QWidget* parent)
     m_progress->setMaximumWidth(220);
     m_log->setObjectName(QStringLiteral("LogFileLabel"));
     m_log->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_paused->setObjectName(QStringLiteral("PausedLabel"));
+    m_paused->setStyleSheet(QStringLiteral("font-weight: bold"));
+    m_paused->hide();
+    m_earlierLog->setObjectName(QStringLiteral("EarlierLogLabel"));
+    m_earlierLog->hide();
+    addWidget(m_paused);
     addWidget(m_step);
     addWidget(m_progress);
+    addWidget(m_earlierLog);
     m_note->setObjectName(QStringLiteral("SessionNoteLabel"));
     m_note->hide();
     m_loadPlace->setObjectName(QStringLiteral("LoadPlaceLabel"));
@@ -68,6 +78,7 @@ void RunStatusBar::ShowLog(const QString& path) {
 }
 
 void RunStatusBar::ShowIdle() {
+    m_paused->hide();
     m_step->setText(QStringLiteral("No test running"));
     m_progress->setValue(0);
     m_progress->setVisible(false);
@@ -114,4 +125,24 @@ void RunStatusBar::ShowConnecting(const QString& text) {
 
 QString RunStatusBar::TelemetryText() const {
     return m_telemetry->text();
+}
+
+void RunStatusBar::ShowPaused(bool paused) {
+    m_paused->setVisible(paused);
+}
+
+void RunStatusBar::ShowEarlierLog(const QString& path) {
+    m_earlierLog->setText(
+        path.isEmpty() ? QString()
+                       : QStringLiteral("Earlier log kept as %1").arg(QFileInfo(path).fileName()));
+    m_earlierLog->setToolTip(path);
+    m_earlierLog->setVisible(!path.isEmpty());
+}
+
+QString RunStatusBar::PausedText() const {
+    return m_paused->isVisible() ? m_paused->text() : QString();
+}
+
+QString RunStatusBar::EarlierLogText() const {
+    return m_earlierLog->text();
 }

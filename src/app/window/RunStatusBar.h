@@ -27,12 +27,19 @@ class RunStatusBar : public QStatusBar {
     // What the connection pass is doing ("Connecting to 127.0.0.1:4001...");
     // empty when it is over.
     void ShowConnecting(const QString& text);
+    // "Paused" while the run is paused.
+    void ShowPaused(bool paused);
+    // The run's start moved an earlier data log of the same serial number to
+    // `path`; "" when it moved none.
+    void ShowEarlierLog(const QString& path);
 
     QString StepText() const;
     int ProgressPermille() const;
     QString LogText() const;
     QString LoadPlaceText() const;
     QString TelemetryText() const;
+    QString PausedText() const;
+    QString EarlierLogText() const;
 
   private:
     void ShowStep(const QString& text);
@@ -45,4 +52,6 @@ class RunStatusBar : public QStatusBar {
     QLabel* m_note;
     QLabel* m_loadPlace;
     QLabel* m_telemetry;
+    QLabel* m_paused;
+    QLabel* m_earlierLog;
 };
