@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,6 +56,11 @@ StepSetupPanel::StepSetupPanel(StepTable& table, Operator& op, QWidget* parent)
     layout->addLayout(buttons);
     layout->addStretch(1);
 
+    m_actionSelector->setToolTip(
+        QStringLiteral("What the step does; it decides which entries show below"));
+    ok->setToolTip(QStringLiteral("Writes the step into the table (Enter)"));
+    cancel->setToolTip(QStringLiteral("Closes the panel; the table stays as it is (Esc)"));
+    ExplainEntries();
     ConnectModeSelectors();
     connect(m_actionSelector, &QComboBox::currentTextChanged, this,
             &StepSetupPanel::OnActionChanged);
@@ -78,6 +84,34 @@ QLabel* StepSetupPanel::NamedUnitOf(const Entry& entry, const char* name) const 
     QLabel* unit = FormOf(entry)->UnitOf(m_entries->Widget(entry));
     unit->setObjectName(QString::fromLatin1(name));
     return unit;
+}
+
+void StepSetupPanel::ExplainEntries() {
+    // Each entry says what its column means for the actions that show it,
+    // as the step table's cells do.
+    QHash<QWidget*, QStringList> texts;
+    for (const QString& action : Action::All()) {
+        const ActionEntries* columns = EntriesOf(action);
+        if (columns == nullptr) {
+            continue;
+        }
+        for (int i = 0; i < kColumnCount; ++i) {
+            const ColumnEntry& column = (*columns)[static_cast<size_t>(i)];
+            QWidget* widget = column.entry ? m_entries->Widget(*column.entry) : nullptr;
+            const ColumnMeaning meaning = ColumnMeanings::Of(action, kFirstColumn + i, QString());
+            if (widget == nullptr || !meaning.IsUsed()) {
+                continue;
+            }
+            const QString text = meaning.Text();
+            QStringList& lines = texts[widget];
+            if (!lines.contains(text)) {
+                lines << text;
+            }
+        }
+    }
+    for (auto it = texts.constBegin(); it != texts.constEnd(); ++it) {
+        it.key()->setToolTip(it.value().join(QLatin1Char('\n')));
+    }
 }
 
 void StepSetupPanel::ConnectModeSelectors() {

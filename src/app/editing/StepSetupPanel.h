@@ -61,6 +61,7 @@ class StepSetupPanel : public QGroupBox {
     QComboBox* Selector(const StepEntryMap::Entry& entry) const;
     QLabel* NamedUnitOf(const StepEntryMap::Entry& entry, const char* name) const;
     void ConnectModeSelectors();
+    void ExplainEntries();
 
     void OnActionChanged(const QString& action);
     void PresetEntriesFor(const QString& action);

@@ -25,14 +25,20 @@ StepTableEditor::StepTableEditor(StepTable& table, Operator& op, QWidget* parent
     auto* buttons = new QVBoxLayout(m_buttonColumn);
     buttons->setContentsMargins(0, 0, 0, 0);
     AddRowButton(QStringLiteral("AddCommand"), QStringLiteral("Addition New Step"),
+                 QStringLiteral("Composes a new last step in the setup panel"),
                  &StepTableEditor::AddStep);
     AddRowButton(QStringLiteral("InsCommand"), QStringLiteral("Insert Step"),
+                 QStringLiteral("Composes a step in the setup panel and inserts it at the "
+                                "current row (Insert)"),
                  &StepTableEditor::InsertStep);
     AddRowButton(QStringLiteral("DelCommand"), QStringLiteral("Delete Step"),
+                 QStringLiteral("Deletes the current step (Delete; Ctrl+Z brings it back)"),
                  &StepTableEditor::DeleteStep);
     AddRowButton(QStringLiteral("MoveUpCommand"), QStringLiteral("Move Up Step"),
+                 QStringLiteral("Moves the current step up one row (Ctrl+Up)"),
                  &StepTableEditor::MoveStepUp);
     AddRowButton(QStringLiteral("MoveDnCommand"), QStringLiteral("Move Down Step"),
+                 QStringLiteral("Moves the current step down one row (Ctrl+Down)"),
                  &StepTableEditor::MoveStepDown);
     buttons->addStretch(1);
 
@@ -64,9 +70,11 @@ StepTableEditor::StepTableEditor(StepTable& table, Operator& op, QWidget* parent
 StepTableEditor::~StepTableEditor() = default;
 
 QPushButton* StepTableEditor::AddRowButton(const QString& name, const QString& label,
+                                           const QString& toolTip,
                                            void (StepTableEditor::*command)()) {
     auto* button = new QPushButton(label, m_buttonColumn);
     button->setObjectName(name);
+    button->setToolTip(toolTip);
     m_buttonColumn->layout()->addWidget(button);
     connect(button, &QPushButton::clicked, this, command);
     m_rowButtons << button;

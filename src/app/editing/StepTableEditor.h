@@ -69,7 +69,7 @@ class StepTableEditor : public QWidget {
     void commandsChanged();
 
   private:
-    QPushButton* AddRowButton(const QString& name, const QString& label,
+    QPushButton* AddRowButton(const QString& name, const QString& label, const QString& toolTip,
                               void (StepTableEditor::*command)());
     void ConnectGrid();
     void ShowRightMenu(const QPoint& globalPos);

@@ -65,8 +65,16 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
     m_limits->setToolTip(
         QStringLiteral("Safety limits of the test: voltage, current, power and test time that "
                        "switch the load off and stop or pause the test"));
+    m_start->setToolTip(
+        QStringLiteral("Runs the test from step 1 after the check; after a pause, goes on "
+                       "where it stopped"));
     m_stop = RunButton(QStringLiteral("StopCommand"), QStringLiteral("Stop Test"), body);
+    m_stop->setToolTip(
+        QStringLiteral("Ends the test: the load is switched off and the data log closed"));
     m_pause = RunButton(QStringLiteral("PauseCommand"), QStringLiteral("Pause Test"), body);
+    m_pause->setToolTip(
+        QStringLiteral("Holds the test and switches the load off; Start Test goes on, the "
+                       "paused time not counted"));
     auto* serialLabel = new QLabel(QStringLiteral("SN :"), body);
     serialLabel->setObjectName(QStringLiteral("Label4"));
     m_serial = new QLineEdit(body);
@@ -75,8 +83,11 @@ ChannelFrame::ChannelFrame(Station& station, DisplayBinding& binding, QWidget* p
         QStringLiteral("Serial number of the item under test; it names the "
                        "data log"));
     auto* loop1 = ReadOnlyBox(QStringLiteral("Loop1Text"), body);
+    loop1->setToolTip(QStringLiteral("Passes left in the FOR loop"));
     auto* loop2 = ReadOnlyBox(QStringLiteral("Loop2Text"), body);
+    loop2->setToolTip(QStringLiteral("Passes left in the FOR2 loop"));
     auto* work = Indicator(QStringLiteral("WorkLabel"), body);
+    work->setToolTip(QStringLiteral("Turns while the run works"));
     auto* loads = Indicator(QStringLiteral("LoadCountLabel"), body);
     loads->setToolTip(QStringLiteral("Loads connected"));
 

@@ -80,6 +80,7 @@ ConnectionSetupPanel::ConnectionSetupPanel(LoadConnection& connection, Operator&
     layout->addLayout(grid);
     layout->addWidget(BuildPowerGroup());
     layout->addLayout(buttons);
+    ExplainControls();
 
     connect(m_ok, &QPushButton::clicked, this, [this] {
         if (WriteEntries()) {
@@ -147,6 +148,30 @@ void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
     for (int i = kMediumCount; i < ConnectionPanel::kEnableBoxes; ++i) {
         m_enableBox[i]->setParent(hidden);
     }
+}
+
+void ConnectionSetupPanel::ExplainControls() {
+    for (int i = 0; i < kMediumCount; ++i) {
+        m_mediumChoice[i]->setToolTip(
+            QStringLiteral("Reach the load over %1").arg(kMediumChoices[i].caption));
+    }
+    m_ip->setToolTip(
+        QStringLiteral("IPv4 address or host name of the load on the LAN "
+                       "(factory setting 192.168.16.128)"));
+    m_port->setToolTip(QStringLiteral("TCP port of the load (factory setting 4001)"));
+    m_comPort->setToolTip(
+        QStringLiteral("Serial port of the load (RS-232 or USB); the device it opens shows "
+                       "beside it"));
+    m_baudRate->setToolTip(QStringLiteral("Speed of the serial port; the load must be set alike"));
+    m_gpibAddress->setToolTip(QStringLiteral("GPIB primary address of the load"));
+    m_rs485->setToolTip(
+        QStringLiteral("The serial line runs through an RS-232 to RS-485 converter"));
+    m_rs485Id->setToolTip(QStringLiteral("RS-485 ID of the load"));
+    m_unitCount->setToolTip(QStringLiteral("Number of power units on the RS-485 line"));
+    m_ok->setToolTip(
+        QStringLiteral("Stores the connection in TRIO.INI and in the test file, and saves the "
+                       "test"));
+    m_cancel->setToolTip(QStringLiteral("Closes the panel; nothing is stored"));
 }
 
 void ConnectionSetupPanel::BuildRs485Row(QGridLayout* grid) {

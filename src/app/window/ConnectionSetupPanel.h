@@ -46,6 +46,7 @@ class ConnectionSetupPanel : public QGroupBox {
   private:
     void BuildMediumRows(class QGridLayout* grid);
     void BuildRs485Row(QGridLayout* grid);
+    void ExplainControls();
     QGroupBox* BuildPowerGroup();
     void ShowComboText(QComboBox* combo, const QString& text);
     void ShowSerialDevice();

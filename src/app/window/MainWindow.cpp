@@ -163,6 +163,12 @@ QWidget* MainWindow::BuildFileButtons() {
     m_save = CommandButton(QStringLiteral("SaveCommand"), QStringLiteral("Save File"), box);
     m_connect = CommandButton(QStringLiteral("ConnectCommand"),
                               QStringLiteral("Device Connect Setup"), box);
+    m_open->setToolTip(QStringLiteral("Opens a test file with its connection settings"));
+    m_save->setToolTip(
+        QStringLiteral("Saves the steps and the connection settings to a test file you choose"));
+    m_connect->setToolTip(
+        QStringLiteral("How the load is reached: LAN address and port, serial port or GPIB "
+                       "address"));
     row->addWidget(m_open);
     row->addWidget(m_save);
     row->addWidget(m_connect);
