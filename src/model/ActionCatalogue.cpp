@@ -378,8 +378,7 @@ QString HeaderToolTip(int column) {
                          : QStringLiteral("%1 (%2)").arg(meaning.quantity, meaning.unit));
         const ColumnMeaning inCv = Of(action, column, LoadMode::kCV);
         if (inCv.quantity != meaning.quantity) {
-            note(action + QStringLiteral(" in CV mode"),
-                 QStringLiteral("%1 (%2)").arg(inCv.quantity, inCv.unit));
+            note(action, QStringLiteral("%1 (%2) in CV mode").arg(inCv.quantity, inCv.unit));
         }
     }
     QStringList lines{StepTable::HeaderText(column) + QLatin1Char(':')};

@@ -102,9 +102,13 @@ void StepSetupPanel::ExplainEntries() {
             if (widget == nullptr || !meaning.IsUsed()) {
                 continue;
             }
-            const QString text = meaning.Text();
+            // An entry two actions share says first what it means for the
+            // first of them, then where another reads it otherwise.
             QStringList& lines = texts[widget];
-            if (!lines.contains(text)) {
+            const QString text = lines.isEmpty()
+                                     ? meaning.Text()
+                                     : QStringLiteral("For %1: %2").arg(action, meaning.Text());
+            if (lines.isEmpty() || !lines.first().endsWith(meaning.Text())) {
                 lines << text;
             }
         }

@@ -151,6 +151,10 @@ void ConnectionSetupPanel::BuildMediumRows(QGridLayout* grid) {
 }
 
 void ConnectionSetupPanel::ExplainControls() {
+    for (int i = 1; i < kMediumCount; ++i) {
+        m_enableBox[i]->setToolTip(
+            QStringLiteral("Channel %1's box; only channel 1 is driven").arg(i + 1));
+    }
     for (int i = 0; i < kMediumCount; ++i) {
         m_mediumChoice[i]->setToolTip(
             QStringLiteral("Reach the load over %1").arg(kMediumChoices[i].caption));
@@ -193,11 +197,15 @@ QGroupBox* ConnectionSetupPanel::BuildPowerGroup() {
     auto* group = new QGroupBox(QStringLiteral("Power - "), this);
     auto* row = new QHBoxLayout(group);
     row->addWidget(new QLabel(QStringLiteral("COM"), group));
-    row->addWidget(Picker(QStringLiteral("PSComPortCombo"), TwoDigitNumbers(), group));
+    QComboBox* port = Picker(QStringLiteral("PSComPortCombo"), TwoDigitNumbers(), group);
+    port->setToolTip(QStringLiteral("Serial port of a power meter; no power meter is driven"));
+    row->addWidget(port);
     row->addWidget(new QLabel(QStringLiteral("BaudRate"), group));
-    row->addWidget(
+    QComboBox* speed =
         Picker(QStringLiteral("PSBaudRateCombo"),
-               {QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")}, group));
+               {QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")}, group);
+    speed->setToolTip(QStringLiteral("Speed of the power meter's serial port"));
+    row->addWidget(speed);
     row->addStretch(1);
     return group;
 }

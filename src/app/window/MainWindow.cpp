@@ -153,7 +153,11 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     RestoreGeometry();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The menus follow the editor's history, which goes with the central
+    // widget before the window's other children.
+    delete m_menus;
+}
 
 QWidget* MainWindow::BuildFileButtons() {
     auto* box = new QWidget(this);

@@ -190,8 +190,9 @@ QString MeasurementValueFrame::ReadingsCaption() const {
 void MeasurementValueFrame::GreyReadings(bool grey) {
     const QPalette normal = QApplication::palette();
     const QColor text = normal.color(grey ? QPalette::Disabled : QPalette::Active, QPalette::Text);
-    for (QWidget* reading : QList<QWidget*>{m_readingBoxes.begin(), m_readingBoxes.end()}
-                                << m_phaseView) {
+    QList<QWidget*> readings{m_readingBoxes.begin(), m_readingBoxes.end()};
+    readings << m_phaseView;
+    for (QWidget* reading : std::as_const(readings)) {
         QPalette palette = reading->palette();
         for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
             palette.setColor(group, QPalette::Text, text);

@@ -140,7 +140,7 @@ void RunStatusBar::ShowEarlierLog(const QString& path) {
 }
 
 QString RunStatusBar::PausedText() const {
-    return m_paused->isVisible() ? m_paused->text() : QString();
+    return m_paused->isHidden() ? QString() : m_paused->text();
 }
 
 QString RunStatusBar::EarlierLogText() const {

@@ -144,11 +144,7 @@ void WindowMenus::BuildEditMenu(QMenu* menu) {
                         {QKeySequence(Qt::CTRL | Qt::Key_Down)},
                         [editor] { editor->MoveStepDown(); }));
     // The row buttons follow the run's flags through the editor; so do these.
-    for (Displays::Control id :
-         {Displays::AddStepButton, Displays::InsertStepButton, Displays::DeleteStepButton,
-          Displays::MoveUpButton, Displays::MoveDownButton}) {
-        m_binding.BindEnabled(id, [this](bool) { UpdateEditCommands(); });
-    }
+    connect(&m_station.Views(), &Displays::enabledChanged, this, &WindowMenus::UpdateEditCommands);
 }
 
 void WindowMenus::UpdateEditCommands() {
