@@ -7,24 +7,18 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QSplitter>
-#include <QTableView>
-#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "ChannelFrame.h"
 #include "Clock.h"
 #include "ConnectionSetupPanel.h"
 #include "DisplayBinding.h"
-#include "GridLook.h"
 #include "LoadConnection.h"
+#include "LoadStatusFrames.h"
 #include "LogViewer.h"
 #include "MeasurementValueFrame.h"
 #include "Operator.h"
@@ -36,16 +30,14 @@
 #include "Station.h"
 #include "StationTelemetry.h"
 #include "StepTableEditor.h"
-#include "TextColourDelegate.h"
 #include "UnattendedRuns.h"
+#include "WindowGeometry.h"
 #include "WindowMenus.h"
 
 namespace {
 const QString kCaption = QStringLiteral("ZLD-3300 3-Phase Control Program R1.5");
 // Where the title shows that the table differs from its file.
 const QString kModifiedMark = QStringLiteral("[*]");
-const QString kGeometryKey = QStringLiteral("MainWindow/geometry");
-const QString kStateKey = QStringLiteral("MainWindow/state");
 // What waits for the lab's broker gets this long to go out at closing.
 constexpr int kTelemetryFlushMs = 2000;
 const QString kDataLogFilter = QStringLiteral("Data logs (*.csv *.CSV);;All files (*)");
@@ -69,12 +61,6 @@ QString LoadPlace(const ConnectionRecord& record) {
     return QString();
 }
 
-QGroupBox* Frame(const QString& caption, QWidget* content, QWidget* parent) {
-    auto* frame = new QGroupBox(caption, parent);
-    auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(content);
-    return frame;
-}
 }  // namespace
 
 MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& options,
@@ -100,7 +86,7 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     auto* left = new QVBoxLayout;
     left->addWidget(m_channel);
     left->addWidget(BuildFileButtons());
-    left->addWidget(BuildStatusFrames());
+    left->addWidget(new LoadStatusFrames(station.Connection().StatusGrid(), *m_binding, this));
     left->addStretch(1);
     auto* lowerWidget = new QWidget(central);
     auto* lower = new QHBoxLayout(lowerWidget);
@@ -150,7 +136,9 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     connect(&station.Connection(), &LoadConnection::connectProgress, m_status,
             &RunStatusBar::ShowConnecting);
     resize(QSize(1500, 950).boundedTo(screen()->availableGeometry().size()));
-    RestoreGeometry();
+    if (m_options.rememberGeometry) {
+        RestoreWindowGeometry(*this);
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -183,44 +171,6 @@ QWidget* MainWindow::BuildFileButtons() {
     connect(m_save, &QPushButton::clicked, this, [this] { m_station.SaveTestFileAs(); });
     connect(m_connect, &QPushButton::clicked, this, &MainWindow::OpenConnectionPanel);
     return box;
-}
-
-QWidget* MainWindow::BuildStatusFrames() {
-    auto* row = new QWidget(this);
-    auto* layout = new QVBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-
-    m_loadStatus = new QTableView(row);
-    m_loadStatus->setObjectName(QStringLiteral("LoadStatusGrid"));
-    m_loadStatus->setModel(&m_station.Connection().StatusGrid());
-    SetUpReadOnlyGrid(m_loadStatus, {700, 2000, 1600});
-    m_loadStatus->setItemDelegate(new TextColourDelegate(
-        [](const QModelIndex& index) {
-            const QVariant rgb = index.data(StatusGridModel::kTextRgbRole);
-            return rgb.isValid() && rgb.toInt() != 0 ? QColor::fromRgb(rgb.toUInt()) : QColor();
-        },
-        m_loadStatus));
-    m_loadStatus->setFixedHeight(FullGridHeight(m_loadStatus, 1));
-
-    // No power meter is driven; its grid stays empty.
-    auto* powerMeter = new QTableWidget(0, 3, row);
-    powerMeter->setObjectName(QStringLiteral("PowerMeterStatusGrid"));
-    powerMeter->setHorizontalHeaderLabels(
-        {QStringLiteral("No"), QStringLiteral("Address"), QStringLiteral("Status")});
-    SetUpReadOnlyGrid(powerMeter, {700, 2000, 1600});
-    powerMeter->setFixedHeight(FullGridHeight(powerMeter, 1));
-
-    m_time = new QLabel(row);
-    m_time->setObjectName(QStringLiteral("TimeText"));
-    m_time->setFrameShape(QFrame::StyledPanel);
-    m_time->setAlignment(Qt::AlignCenter);
-    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance("0000/00/00 00:00:00") + 16);
-    m_binding->Bind(Displays::DateTime, m_time);
-
-    layout->addWidget(Frame(QStringLiteral("Load Connect Status"), m_loadStatus, row));
-    layout->addWidget(Frame(QStringLiteral("Power Meter Connect Status"), powerMeter, row));
-    layout->addWidget(m_time);
-    return row;
 }
 
 void MainWindow::ConnectRun() {
@@ -453,7 +403,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // From here the run stops and the load is released.
     event->accept();
     m_closed = true;
-    StoreGeometry();
+    if (m_options.rememberGeometry) {
+        StoreWindowGeometry(*this);
+    }
     m_sleepInhibitor->Release();
     if (!m_closeWithoutQuestions && m_station.State().Running) {
         // The operator chose to stop the test: it ends as Stop ends it, and
@@ -472,37 +424,4 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     if (m_connectionPanel->isVisible()) {
         PlaceConnectionPanel();
     }
-}
-
-void MainWindow::RestoreGeometry() {
-    if (!m_options.rememberGeometry) {
-        return;
-    }
-    const QSettings settings;
-    restoreGeometry(settings.value(kGeometryKey).toByteArray());
-    restoreState(settings.value(kStateKey).toByteArray());
-    if (isMaximized() || isFullScreen()) {
-        return;
-    }
-    // Qt brings back a size remembered on a larger screen unchanged; on this
-    // one the status line and the lower buttons would be out of reach.
-    const QRect available = screen()->availableGeometry();
-    QRect fitted(pos(), size().boundedTo(available.size()));
-    fitted.moveLeft(
-        std::clamp(fitted.left(), available.left(), available.right() + 1 - fitted.width()));
-    fitted.moveTop(
-        std::clamp(fitted.top(), available.top(), available.bottom() + 1 - fitted.height()));
-    if (fitted != QRect(pos(), size())) {
-        move(fitted.topLeft());
-        resize(fitted.size());
-    }
-}
-
-void MainWindow::StoreGeometry() const {
-    if (!m_options.rememberGeometry) {
-        return;
-    }
-    QSettings settings;
-    settings.setValue(kGeometryKey, saveGeometry());
-    settings.setValue(kStateKey, saveState());
 }

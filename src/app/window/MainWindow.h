@@ -12,9 +12,7 @@ class LogViewer;
 class MeasurementValueFrame;
 class Operator;
 class PhaseChart;
-class QLabel;
 class QPushButton;
-class QTableView;
 class RunStatusBar;
 class SleepInhibitor;
 class Station;
@@ -83,7 +81,6 @@ class MainWindow : public QMainWindow {
     bool SettleEdits();
     void ShowTitle();
     QWidget* BuildFileButtons();
-    QWidget* BuildStatusFrames();
     void ConnectRun();
     void ConnectPanel();
     void OnStartedUp();
@@ -94,8 +91,6 @@ class MainWindow : public QMainWindow {
     void OpenConnectionPanel();
     void AcceptConnectionPanel();
     void PlaceConnectionPanel();
-    void RestoreGeometry();
-    void StoreGeometry() const;
 
     Station& m_station;
     Operator& m_operator;
@@ -112,8 +107,6 @@ class MainWindow : public QMainWindow {
     QPushButton* m_open = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_connect = nullptr;
-    QLabel* m_time = nullptr;
-    QTableView* m_loadStatus = nullptr;
     // Time of the last point of the run going or last ended.
     QDateTime m_lastPointTime;
     bool m_clockBegun = false;
