@@ -118,6 +118,13 @@ constexpr Meaning kKeptStopVoltage{"Stop voltage", "V",
 constexpr Meaning kKeptStable{"Stable time", "s", "kept with the step; no wait is made"};
 constexpr Meaning kKeptStopAh{"Stop Ah", "Ah",
                               "kept with the step; this action ends on its stop time only"};
+constexpr Meaning kChargeVoltage{"Charge voltage", "V", "the voltage the battery is charged to"};
+constexpr Meaning kChargeCurrent{"Charge current", "A", "the current the battery is charged with"};
+constexpr Meaning kChargePower{"Charge power", "W", "the power the battery is charged with"};
+constexpr Meaning kMaxVoltage{"Maximum voltage", "V",
+                              "the charging voltage is held at most at this"};
+constexpr Meaning kChargeStopCurrent{"Stop current", "A",
+                                     "the step ends when the total current falls below it"};
 constexpr Meaning kRepetitions{"Repetition count", "",
                                "the steps up to the matching loop end run this many times (0 or "
                                "1: once); while a test runs it counts the passes left"};
@@ -141,31 +148,13 @@ constexpr ActionColumns kOverDischarge{
 constexpr ActionColumns kChargeStep{
     "a charge step (no charger is driven): ends below the stop current, at the stop Ah or the "
     "stop time",
-    {{"Charge voltage", "V", "the voltage the battery is charged to"},
-     {"Charge current", "A", "the current the battery is charged with"},
-     kStopTime,
-     {"Stop current", "A", "the step ends when the total current falls below it"},
-     kStableTime,
-     kStopAh,
-     kMeasureTime,
-     kKeptGoTo,
-     kUnused,
-     kUnused,
-     kUnused}};
+    {kChargeVoltage, kChargeCurrent, kStopTime, kChargeStopCurrent, kStableTime, kStopAh,
+     kMeasureTime, kKeptGoTo, kUnused, kUnused, kUnused}};
 constexpr ActionColumns kCpChargeStep{
     "a constant-power charge step (no charger is driven): ends below the stop current, at the "
     "stop Ah or the stop time",
-    {{"Charge power", "W", "the power the battery is charged with"},
-     {"Maximum voltage", "V", "the charging voltage is held at most at this"},
-     kStopTime,
-     {"Stop current", "A", "the step ends when the total current falls below it"},
-     kStableTime,
-     kStopAh,
-     kMeasureTime,
-     kUnused,
-     kUnused,
-     kUnused,
-     kUnused}};
+    {kChargePower, kMaxVoltage, kStopTime, kChargeStopCurrent, kStableTime, kStopAh, kMeasureTime,
+     kUnused, kUnused, kUnused, kUnused}};
 constexpr ActionColumns kDcir{
     "one current of an internal-resistance measurement; ends as a DisCharge step does",
     {kLoadMode,
@@ -222,31 +211,16 @@ constexpr ActionColumns kPulseStep{
      kUnused,
      kUnused,
      kUnused}};
+constexpr Meaning kRampOnTime{"Ramp time", "s",
+                              "the set value is reached after this long; 0: at once"};
+constexpr Meaning kRampOffTime{"Ramp time", "s", "the value is held this long"};
 constexpr ActionColumns kRampOnStep{
     "raises the set value from the step before's over the ramp time",
-    {kLoadMode,
-     kSetValue,
-     {"Ramp time", "s", "the set value is reached after this long; 0: at once"},
-     kUnused,
-     kUnused,
-     kUnused,
-     kMeasureTime,
-     kUnused,
-     kUnused,
-     kUnused,
-     kUnused}};
+    {kLoadMode, kSetValue, kRampOnTime, kUnused, kUnused, kUnused, kMeasureTime, kUnused, kUnused,
+     kUnused, kUnused}};
 constexpr ActionColumns kRampOffStep{"sets the value at once and holds it for the ramp time",
-                                     {kLoadMode,
-                                      kSetValue,
-                                      {"Ramp time", "s", "the value is held this long"},
-                                      kUnused,
-                                      kUnused,
-                                      kUnused,
-                                      kMeasureTime,
-                                      kUnused,
-                                      kUnused,
-                                      kUnused,
-                                      kUnused}};
+                                     {kLoadMode, kSetValue, kRampOffTime, kUnused, kUnused, kUnused,
+                                      kMeasureTime, kUnused, kUnused, kUnused, kUnused}};
 constexpr ActionColumns kLoadLevelStep{
     "holds a load level; in CC mode with its frequency, crest factor and power factor",
     {{"Load-level mode", "", "CC, LINCC, CR, CV or CP: what the load holds at the load value"},

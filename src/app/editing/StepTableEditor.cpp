@@ -157,40 +157,36 @@ void StepTableEditor::ShowRightMenu(const QPoint& globalPos) {
     m_rightMenu->popup(globalPos);
 }
 
-void StepTableEditor::AddStep() {
+void StepTableEditor::WhenRowCommandsAllowed(const std::function<void()>& command) {
     if (RowCommandsAllowed()) {
         m_grid->CommitOpenEditor();
-        m_panel->OpenForAdd();
+        command();
     }
+}
+
+void StepTableEditor::RecordRowCommand(const QString& undoText,
+                                       const std::function<void()>& command) {
+    WhenRowCommandsAllowed([&] { m_history->Record(undoText, command); });
+}
+
+void StepTableEditor::AddStep() {
+    WhenRowCommandsAllowed([this] { m_panel->OpenForAdd(); });
 }
 
 void StepTableEditor::InsertStep() {
-    if (RowCommandsAllowed()) {
-        m_grid->CommitOpenEditor();
-        m_panel->OpenForInsert();
-    }
+    WhenRowCommandsAllowed([this] { m_panel->OpenForInsert(); });
 }
 
 void StepTableEditor::DeleteStep() {
-    if (RowCommandsAllowed()) {
-        m_grid->CommitOpenEditor();
-        m_history->Record(QStringLiteral("Delete Step"),
-                          [this] { m_rowCommands->DeleteCurrentStep(); });
-    }
+    RecordRowCommand(QStringLiteral("Delete Step"), [this] { m_rowCommands->DeleteCurrentStep(); });
 }
 
 void StepTableEditor::MoveStepUp() {
-    if (RowCommandsAllowed()) {
-        m_grid->CommitOpenEditor();
-        m_history->Record(QStringLiteral("Move Step Up"), [this] { m_rowCommands->MoveUp(); });
-    }
+    RecordRowCommand(QStringLiteral("Move Step Up"), [this] { m_rowCommands->MoveUp(); });
 }
 
 void StepTableEditor::MoveStepDown() {
-    if (RowCommandsAllowed()) {
-        m_grid->CommitOpenEditor();
-        m_history->Record(QStringLiteral("Move Step Down"), [this] { m_rowCommands->MoveDown(); });
-    }
+    RecordRowCommand(QStringLiteral("Move Step Down"), [this] { m_rowCommands->MoveDown(); });
 }
 
 void StepTableEditor::CopySteps() {
@@ -201,23 +197,13 @@ void StepTableEditor::CopySteps() {
 }
 
 void StepTableEditor::PasteSteps() {
-    if (RowCommandsAllowed()) {
-        m_grid->CommitOpenEditor();
-        m_history->Record(QStringLiteral("Paste Steps"),
-                          [this] { m_rowCommands->Paste(m_operator); });
-    }
+    RecordRowCommand(QStringLiteral("Paste Steps"), [this] { m_rowCommands->Paste(m_operator); });
 }
 
 void StepTableEditor::Undo() {
-    if (RowCommandsAllowed()) {
-        m_grid->CommitOpenEditor();
-        m_history->Undo();
-    }
+    WhenRowCommandsAllowed([this] { m_history->Undo(); });
 }
 
 void StepTableEditor::Redo() {
-    if (RowCommandsAllowed()) {
-        m_grid->CommitOpenEditor();
-        m_history->Redo();
-    }
+    WhenRowCommandsAllowed([this] { m_history->Redo(); });
 }

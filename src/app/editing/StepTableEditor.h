@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class Operator;
@@ -74,6 +75,10 @@ class StepTableEditor : public QWidget {
     void ConnectGrid();
     void ShowRightMenu(const QPoint& globalPos);
     void UpdateControls();
+    // Runs `command` when the row commands are allowed, an open cell editor
+    // written back first; RecordRowCommand() keeps it as one undo step.
+    void WhenRowCommandsAllowed(const std::function<void()>& command);
+    void RecordRowCommand(const QString& undoText, const std::function<void()>& command);
 
     StepTable& m_table;
     Operator& m_operator;
