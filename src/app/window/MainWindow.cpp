@@ -236,6 +236,12 @@ void MainWindow::OnStartedUp() {
 }
 
 void MainWindow::EditSafetyLimits() {
+    if (m_station.Test().Path().isEmpty()) {
+        // The limits live in the test file, which a new test does not have yet.
+        m_operator.ShowMessage(QStringLiteral(
+            "Save the new test first: its safety limits are kept in its test file."));
+        return;
+    }
     auto* dialog = new SafetyLimitsDialog(
         m_station.Test().Limits(), m_operator,
         [this](const SafetyLimits& limits) { return m_station.SetSafetyLimits(limits); }, this);

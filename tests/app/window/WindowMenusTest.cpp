@@ -143,6 +143,9 @@ TEST_F(WindowMenusTest, FileCommandsSaveStartAnewAndReopenWithTheTitleFollowing)
     EXPECT_EQ(Table().StepCount(), 1);
     EXPECT_EQ(Table().Cell(1, StepColumn::ActionMode), "");
     EXPECT_EQ(Title(), "Untitled - " + kCaption);
+    // Its safety limits have no file to go into yet.
+    f.Click("LimitsCommand");
+    EXPECT_TRUE(f.op.Texts().value(f.op.Texts().size() - 1).startsWith("Save the new test first"));
     EXPECT_EQ(ReadSetting(copy, "Step1", "CurrentValue", ""), "12");
 
     // Save of the new test asks where; the recent list offers both files.
