@@ -113,8 +113,6 @@ constexpr Meaning kStopAh{"Stop Ah", "Ah",
 constexpr Meaning kMeasureTime{"Measure time", "s", "a point is measured and logged this often"};
 constexpr Meaning kKeptGoTo{"Go to", "",
                             "kept with the step; the test goes on with the next step after it"};
-constexpr Meaning kKeptStopVoltage{"Stop voltage", "V",
-                                   "kept with the step; this action ends on its stop time only"};
 constexpr Meaning kKeptStable{"Stable time", "s", "kept with the step; no wait is made"};
 constexpr Meaning kKeptStopAh{"Stop Ah", "Ah",
                               "kept with the step; this action ends on its stop time only"};
@@ -141,10 +139,6 @@ constexpr ActionColumns kDischarge{
     "time",
     {kLoadMode, kSetValue, kStopTime, kStopVoltage, kStableTime, kStopAh, kMeasureTime, kKeptGoTo,
      kUnused, kUnused, kUnused}};
-constexpr ActionColumns kOverDischarge{
-    "holds the step for its stop time; nothing is sent to the load",
-    {kLoadMode, kSetValue, kStopTime, kKeptStopVoltage, kKeptStable, kKeptStopAh, kMeasureTime,
-     kKeptGoTo, kUnused, kUnused, kUnused}};
 constexpr ActionColumns kChargeStep{
     "a charge step (no charger is driven): ends below the stop current, at the stop Ah or the "
     "stop time",
@@ -249,7 +243,7 @@ constexpr ActionColumns kLoop2Step{"closes the FOR2 loop: goes back until its co
 
 const ActionColumns* ColumnsOf(const QString& action) {
     static const QHash<QString, const ActionColumns*> table{
-        {Action::kDisCharge, &kDischarge}, {Action::kOverDisCharge, &kOverDischarge},
+        {Action::kDisCharge, &kDischarge}, {Action::kOverDisCharge, &kDischarge},
         {Action::kCharge, &kChargeStep},   {Action::kCpCharge, &kCpChargeStep},
         {Action::kDcirLow, &kDcir},        {Action::kDcirHigh, &kDcir},
         {Action::kAcir, &kAcirStep},       {Action::kSuspend, &kSuspendStep},
