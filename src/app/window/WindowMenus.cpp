@@ -102,11 +102,13 @@ void WindowMenus::BuildFileMenu(QMenu* menu) {
                                  Keys(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                                  [this] { SaveTestAs(); });
     menu->addSeparator();
-    AddCommand(menu, QStringLiteral("FileOpenLog"), QStringLiteral("Open &Log..."), {}, [this] {
-        if (m_hooks.openLog) {
-            m_hooks.openLog();
-        }
-    });
+    QAction* openLog =
+        AddCommand(menu, QStringLiteral("FileOpenLog"), QStringLiteral("Open &Log..."), {}, [this] {
+            if (m_hooks.openLog) {
+                m_hooks.openLog();
+            }
+        });
+    openLog->setEnabled(static_cast<bool>(m_hooks.openLog));
     menu->addSeparator();
     AddCommand(menu, QStringLiteral("FileQuit"), QStringLiteral("&Quit"),
                Keys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q), [this] { m_window.close(); });
