@@ -123,7 +123,7 @@ MainWindow::MainWindow(Station& station, Operator& op, const WindowOptions& opti
     // A resumed test opens its own file; the session's load must still win.
     connect(&station, &Station::testFileOpened, this, &MainWindow::ApplySessionLoad);
     WindowMenus::Hooks hooks;
-    hooks.settleEdits = [this] { return SettleEdits(); };
+    hooks.openLog = [this] { AskAndOpenLog(); };
     m_menus = new WindowMenus(*this, station, *m_editor, *m_binding, op, options.rememberGeometry,
                               std::move(hooks));
     ConnectRun();
@@ -360,27 +360,7 @@ bool MainWindow::MayClose() {
                                     {QStringLiteral("Stop and Close"), QStringLiteral("Cancel")}) ==
                0;
     }
-    return SettleEdits();
-}
-
-bool MainWindow::SettleEdits() {
-    m_editor->CommitOpenEdits();
-    if (!m_station.Test().IsModified()) {
-        return true;
-    }
-    const QString path = m_station.Test().Path();
-    const QString question = path.isEmpty() ? QStringLiteral("Save changes to the new test?")
-                                            : QStringLiteral("Save changes to %1?").arg(path);
-    switch (m_operator.AskChoice(
-        question, {},
-        {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")})) {
-        case 0:
-            return path.isEmpty() ? m_station.SaveTestFileAs() : m_station.SaveTestFileAs(path);
-        case 1:
-            return true;
-        default:
-            return false;
-    }
+    return m_menus->SettleEdits();
 }
 
 void MainWindow::ShowTitle() {

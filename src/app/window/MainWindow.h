@@ -76,9 +76,6 @@ class MainWindow : public QMainWindow {
     // The operator's close: a running test and unsaved edits are asked about
     // first. False when the window is to stay.
     bool MayClose();
-    // Unsaved edits are saved or dropped as the operator answers; false when
-    // they are to stay.
-    bool SettleEdits();
     void ShowTitle();
     QWidget* BuildFileButtons();
     void ConnectRun();

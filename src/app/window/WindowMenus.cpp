@@ -211,8 +211,28 @@ void WindowMenus::FillRecentMenu() {
     }
 }
 
+bool WindowMenus::SettleEdits() {
+    m_editor.CommitOpenEdits();
+    if (!m_station.Test().IsModified()) {
+        return true;
+    }
+    const QString path = m_station.Test().Path();
+    const QString question = path.isEmpty() ? QStringLiteral("Save changes to the new test?")
+                                            : QStringLiteral("Save changes to %1?").arg(path);
+    switch (m_operator.AskChoice(
+        question, {},
+        {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")})) {
+        case 0:
+            return path.isEmpty() ? m_station.SaveTestFileAs() : m_station.SaveTestFileAs(path);
+        case 1:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void WindowMenus::NewTest() {
-    if (!m_station.Views().IsEnabled(Displays::OpenButton) || !m_hooks.settleEdits()) {
+    if (!m_station.Views().IsEnabled(Displays::OpenButton) || !SettleEdits()) {
         return;
     }
     m_editor.CommitOpenEdits();
@@ -220,14 +240,14 @@ void WindowMenus::NewTest() {
 }
 
 void WindowMenus::OpenTest() {
-    if (!m_station.Views().IsEnabled(Displays::OpenButton) || !m_hooks.settleEdits()) {
+    if (!m_station.Views().IsEnabled(Displays::OpenButton) || !SettleEdits()) {
         return;
     }
     m_station.OpenTestFile();
 }
 
 void WindowMenus::OpenTest(const QString& path) {
-    if (!m_station.Views().IsEnabled(Displays::OpenButton) || !m_hooks.settleEdits()) {
+    if (!m_station.Views().IsEnabled(Displays::OpenButton) || !SettleEdits()) {
         return;
     }
     if (!m_station.OpenTestFile(path)) {

@@ -23,9 +23,6 @@ class WindowMenus : public QObject {
   public:
     // What only the window can do.
     struct Hooks {
-        // Unsaved edits are saved or dropped as the operator answers; false:
-        // keep them and do not go on.
-        std::function<bool()> settleEdits;
         // File > Open Log...: asks for a data log and shows it.
         std::function<void()> openLog;
     };
@@ -40,6 +37,9 @@ class WindowMenus : public QObject {
     RecentFiles& Recent() const { return *m_recent; }
     HelpCommands& Help() const { return *m_help; }
 
+    // Unsaved edits are saved or dropped as the operator answers; false when
+    // they are to stay (and what was asked for does not go on).
+    bool SettleEdits();
     // The file commands, as the menu and the window's buttons give them.
     void NewTest();
     void OpenTest();
