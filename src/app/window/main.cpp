@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -42,10 +44,29 @@ class LogViewerOperator : public QtOperator {
 
 // Takes the picture of `window` `seconds` after start-up, then `close`s it; a
 // script waits for that, so nothing is asked.
+// A message box open at that moment is part of what the operator sees, so it
+// is drawn over the window where the window centres it.
+QPixmap WindowWithOpenBox(QWidget& window) {
+    QPixmap picture = window.grab();
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr || box == &window || !box->isVisible()) {
+        return picture;
+    }
+    const QPixmap boxPicture = box->grab();
+    QPainter painter(&picture);
+    const QPoint centre = picture.rect().center();
+    painter.drawPixmap(centre.x() - boxPicture.width() / 2, centre.y() - boxPicture.height() / 2,
+                       boxPicture);
+    painter.setPen(Qt::darkGray);
+    painter.drawRect(centre.x() - boxPicture.width() / 2, centre.y() - boxPicture.height() / 2,
+                     boxPicture.width() - 1, boxPicture.height() - 1);
+    return picture;
+}
+
 void ScheduleScreenshot(QWidget& window, const QString& path, double seconds,
                         const std::function<void()>& close) {
     QTimer::singleShot(static_cast<int>(seconds * 1000), &window, [&window, path, close] {
-        if (!window.grab().save(path)) {
+        if (!WindowWithOpenBox(window).save(path)) {
             std::fprintf(stderr, "zld3300: cannot write %s\n", path.toLocal8Bit().constData());
         }
         close();
@@ -124,8 +145,12 @@ int main(int argc, char** argv) {
             QTimer::singleShot(0, &station, &Station::Start);
         }
         if (!line.screenshotPath.isEmpty()) {
-            ScheduleScreenshot(window, line.screenshotPath, line.screenshotSeconds,
-                               [&window] { window.CloseWithoutQuestions(); });
+            ScheduleScreenshot(window, line.screenshotPath, line.screenshotSeconds, [&window] {
+                // A box still open must not keep the
+                // program waiting for an answer.
+                window.CloseForSignal();
+                QApplication::exit(0);
+            });
         }
     });
 
