@@ -1,3 +1,7 @@
+// Every way a run begins and ends lives here (new, resumed, paused, stopped
+// by the operator, a limit, an error or a lost load), so that the order of
+// releasing the load, closing the log and finishing the journal is read in one
+// place; hence its length.
 #include "RunControl.h"
 
 #include <QDir>

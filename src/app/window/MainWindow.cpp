@@ -1,3 +1,6 @@
+// The window that puts the frames, the menus and the charts together and
+// answers for the program's close; its parts live in classes of their own,
+// what is left is the wiring between them, hence its length.
 #include "MainWindow.h"
 
 #include <QApplication>
