@@ -34,7 +34,8 @@ for file in bin/zld3300 bin/zld-run bin/zld-sim \
         share/man/man1/zld3300.1.gz share/man/man1/zld-run.1.gz share/man/man1/zld-sim.1.gz \
         share/zld3300/examples/TRIO.INI share/zld3300/examples/demo/TRIO.INI \
         share/zld3300/examples/demo/TestFile01.INI \
-        share/doc/zld3300/README.md share/doc/zld3300/docs/scripting.md; do
+        share/doc/zld3300/README.md share/doc/zld3300/docs/scripting.md \
+        share/doc/zld3300/docs/user-guide.md; do
     [ -f "$usr/$file" ] || fail "the package lacks /usr/$file"
 done
 for size in 16 32 48 64 128 256; do

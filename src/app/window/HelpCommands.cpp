@@ -34,6 +34,7 @@ QString HelpCommands::UserGuidePath(const QString& executableFolder) {
     if (!data.isEmpty()) {
         candidates << QDir(data).filePath(QStringLiteral("docs/") + kGuideName)
                    << QDir(data).filePath(kGuideName)
+                   << QDir(data).filePath(QStringLiteral("../doc/zld3300/docs/") + kGuideName)
                    << QDir(data).filePath(QStringLiteral("../doc/zld3300/") + kGuideName);
     }
     candidates

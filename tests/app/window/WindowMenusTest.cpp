@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QWindow>
@@ -316,4 +317,24 @@ TEST_F(WindowMenusTest, DuringARunOnlyTheRunCommandsAreOfferedAndTheEndShowsLast
     EXPECT_EQ(f.Find<QLineEdit>("VoltageText")->palette().color(QPalette::Text), grey);
     EXPECT_NE(f.Find<QLineEdit>("TestAHText")->palette().color(QPalette::Text), grey);
     EXPECT_FALSE(f.Find<QLineEdit>("TestAHText")->text().isEmpty());
+}
+
+// An installed program has no checkout beside it: the guide is found where
+// the package puts the documentation.
+TEST(UserGuideLookup, AnInstalledProgramFindsTheGuideThePackageInstalls) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QDir usr(root.filePath("usr"));
+    const QString bin = usr.filePath("bin");
+    const QString data = QDir::cleanPath(QDir(bin).filePath(ZLD_DATA_FROM_BIN));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(QDir(data).filePath("examples/demo")));
+    const QString docs = usr.filePath("share/doc/zld3300/docs");
+    ASSERT_TRUE(QDir().mkpath(docs));
+    QFile guide(QDir(docs).filePath("user-guide.md"));
+    ASSERT_TRUE(guide.open(QIODevice::WriteOnly));
+    guide.write("# User guide\n");
+    guide.close();
+
+    EXPECT_EQ(HelpCommands::UserGuidePath(bin), QDir::cleanPath(guide.fileName()));
 }
