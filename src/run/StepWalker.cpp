@@ -4,6 +4,7 @@
 #include "StepWalker.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -26,19 +27,20 @@
 
 namespace {
 constexpr double kSecondsPerDay = 86400.0;
-// The first tick of a step, and every tick when the measurement schedule
-// gives no later one.
-constexpr int kFallbackIntervalMs = 10;
 // A walk through many loop steps (a huge loop count around an empty body)
 // lets events run this often, so the window answers and Stop acts.
 constexpr qint64 kEventsEveryMs = 20;
+// Longest time the timer stays quiet while a step waits for its next point:
+// the step's progress is shown anew at least this often.
+constexpr qint64 kLongestQuietMs = 1000;
 }  // namespace
 
 StepWalker::StepWalker(RunContext& context, QObject* parent)
     : QObject(parent),
       m_ctx(context),
       m_inline(context, [this](const QString& reason) { Fail(reason); }),
-      m_jumps(context) {
+      m_jumps(context),
+      m_schedule(context.clock) {
     m_stepTimer.setTimerType(Qt::PreciseTimer);
     m_stepTimer.setSingleShot(true);
     QObject::connect(&m_stepTimer, &QTimer::timeout, this, &StepWalker::OnRunTick);
@@ -136,7 +138,7 @@ bool StepWalker::Tick() {
     m_ctx.displays.SetStepProgress(step + 1, action, SecondsSince(s.StepStartTime, s.TickTime),
                                    s.StepDwell);
     if (measT - 0.01 > s.TickTime - s.MeasureRefTime) {
-        m_stepTimer.start();  // no point due yet
+        ArmForNextPoint(s.TickTime);  // no point due yet
         return true;
     }
     if (!m_ctx.measurement.MeasurePoint()) {
@@ -155,7 +157,8 @@ bool StepWalker::Tick() {
     if (s.CurrentStep >= m_ctx.test.TotalStepCount()) {
         return true;
     }
-    const double elapsed = KeepFourDecimals(SecondsSince(s.StepStartTime, m_ctx.clock.TimeOfDay()));
+    const double timeOfDay = m_ctx.clock.TimeOfDay();
+    const double elapsed = KeepFourDecimals(SecondsSince(s.StepStartTime, timeOfDay));
     if (s.StepStartTime > kSecondsPerDay) {
         s.StepStartTime -= kSecondsPerDay;
     }
@@ -170,7 +173,7 @@ bool StepWalker::Tick() {
     } else if (elapsed + 0.05 >= s.StepDwell) {
         EndTimedStep(action, StopReason::StepOver);
     } else {
-        Arm(Origin::StepEnd);
+        ArmForNextPoint(timeOfDay);
     }
     return true;
 }
@@ -396,18 +399,22 @@ void StepWalker::Arm(Origin origin) {
     }
     s.StepTimed = true;
     if (origin == Origin::Start) {
-        m_stepTimer.start(kFallbackIntervalMs);
+        m_schedule.Forget();
+        m_stepTimer.start(0);
         return;
     }
-    const double t = m_ctx.clock.TimeOfDay();
-    double x = t - s.MeasureRefTime;
-    if (t < s.TickTime) {
-        x = t + kSecondsPerDay - s.MeasureRefTime;  // midnight passed during this tick
-    }
-    const double rem = KeepFourDecimals(m_ctx.test.Options().measureTime - x);
-    const int interval =
-        (x >= 0 && rem > 0.01) ? static_cast<int>(std::lround(rem * 1000.0)) : kFallbackIntervalMs;
-    m_stepTimer.start(interval);
+    ArmForNextPoint(m_ctx.clock.TimeOfDay());
+}
+
+void StepWalker::ArmForNextPoint(double timeOfDay) {
+    const RunState& s = m_ctx.state;
+    const double measT =
+        NumericValue(m_ctx.test.Records().Field(s.CurrentStep, StepField::MeasTime));
+    const qint64 due = m_schedule.NextPointCounter(s.MeasureRefTime, qMax(0.0, measT), timeOfDay);
+    // A point already due (MeasT shorter than the load takes to answer) starts
+    // once the events that came meanwhile have run.
+    const qint64 msToDue = std::llround(-m_ctx.clock.ElapsedMs(due));
+    m_stepTimer.start(static_cast<int>(std::clamp<qint64>(msToDue, 0, kLongestQuietMs)));
 }
 
 void StepWalker::RestartStepClock() {

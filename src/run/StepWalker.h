@@ -6,6 +6,7 @@
 
 #include "EndChecks.h"
 #include "InlineSteps.h"
+#include "PointSchedule.h"
 #include "ReadingGuard.h"
 #include "RunContext.h"
 #include "StepJumps.h"
@@ -96,6 +97,10 @@ class StepWalker : public QObject {
     // Arms the step timer for a first tick at once (a walk begun by Start) or
     // on the measurement schedule (a walk begun by a step's end).
     void Arm(Origin origin);
+    // Arms the step timer for the moment the step's next point is due (or
+    // sooner, to show the step's progress during a long wait); `timeOfDay`
+    // was read just before.
+    void ArmForNextPoint(double timeOfDay);
     // The running step's time and measurement schedule start at this moment.
     void RestartStepClock();
     void Highlight(int stepIndex);
@@ -108,6 +113,7 @@ class StepWalker : public QObject {
     RunContext& m_ctx;
     InlineSteps m_inline;
     StepJumps m_jumps;
+    PointSchedule m_schedule;
     QTimer m_stepTimer;
     int m_highlightedRow = 0;
     ResumePoint m_resumeAt = ResumePoint::TimedStep;
