@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Clock.h"
+#include "LocalTimeZone.h"
 #include "MainWindow.h"
 #include "Operator.h"
 #include "SimulatedLoad.h"
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    ReadLocalTimeZoneOnce();
     QApplication app(argc, argv);
     const QString demo = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                   : QFileInfo(QStringLiteral(__FILE__)).absolutePath() +

@@ -12,6 +12,7 @@
 #include "InstalledCopy.h"
 #include "InterruptWatcher.h"
 #include "LoadConnection.h"
+#include "LocalTimeZone.h"
 #include "ProgramVersion.h"
 #include "RunProgress.h"
 #include "RunnerCommandLine.h"
@@ -105,6 +106,7 @@ std::optional<int> HandleInterrupted(const RunnerCommandLine& line, UnattendedRu
 }  // namespace
 
 int main(int argc, char** argv) {
+    ReadLocalTimeZoneOnce();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zld-run"));
     const RunnerCommandLine line =

@@ -12,6 +12,7 @@
 #include "Clock.h"
 #include "InstalledCopy.h"
 #include "InterruptWatcher.h"
+#include "LocalTimeZone.h"
 #include "LogViewer.h"
 #include "MainWindow.h"
 #include "ProgramVersion.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     if (AsksForHelpOrVersion(ProgramArguments(argc, argv))) {
         return WindowCommandLine::Parse(ProgramArguments(argc, argv), ProgramVersion()).exitCode;
     }
+    ReadLocalTimeZoneOnce();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("ZLD"));
     QApplication::setApplicationName(QStringLiteral("zld3300"));
