@@ -18,6 +18,8 @@ driving a test from a program folder in a temporary directory.
   (context switches).
 - Point rate at MeasT 0 against a PyVISA + pyvisa-py loop and a bare socket
   loop sending the same three queries to the same zld-sim, interleaved rounds.
+- The window at MeasT 0: bench_window_latency, a click posted every 100 ms
+  through a discharge taking points as fast as the load answers.
 - The 1000-step test file: bench_testfile (load, save, a per-key reader).
 """
 import argparse
@@ -46,7 +48,8 @@ EVERY_KIND = [
     ["PlusLoad", "20", "2", "200", "200", "1", "3", "400", "NextStep"],
     ["RAMP ON", "CC", "20", "2", "", "", "", "0.5", "NextStep"],
     ["LoadLevel", "CC", "5", "2", "", "", "", "0.5", "", "60", "1.4", "1"],
-    ["DisCharge", "CC", "5", "2", "0", "0", "0", "0.2", "NextStep"],
+    # MeasT 0: points as fast as the load answers.
+    ["DisCharge", "CC", "5", "2", "0", "0", "0", "0", "NextStep"],
 ]
 
 
@@ -303,6 +306,23 @@ def test_file(build):
     return figures
 
 
+def window_latency(build):
+    """Worst click latency (ms) of the window through a MeasT 0 discharge."""
+    program = os.path.join(build, "bench/bench_window_latency")
+    if not os.path.exists(program):
+        return None
+    with tempfile.TemporaryDirectory() as folder:
+        program_folder(folder, [["DisCharge", "CC", "1", "10", "0", "0", "0", "0", "NextStep"]],
+                       0, DEFAULT_TICK)
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        out = subprocess.run([program, folder], capture_output=True, text=True, env=env).stdout
+    clicks = re.search(r"clicks handled: (\d+)", out)
+    worst = re.search(r"worst click latency: ([\d.]+) ms", out)
+    if not clicks or not worst:
+        return None
+    return int(clicks.group(1)), float(worst.group(1))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
@@ -310,7 +330,7 @@ def main():
     parser.add_argument("--minutes", type=float, default=10.0)
     parser.add_argument("--rate-seconds", type=float, default=5.0)
     parser.add_argument("--rounds", type=int, default=3)
-    parser.add_argument("--only", default="stop,timing,rate,file")
+    parser.add_argument("--only", default="stop,timing,rate,window,file")
     args = parser.parse_args()
     only = args.only.split(",")
     load_before = os.getloadavg()
@@ -356,6 +376,11 @@ def main():
                      "zld-run %.0f, PyVISA %.0f, socket %.0f"
                      % (rates["zld-run"], rates["PyVISA"], rates["socket"]),
                      ">= PyVISA"))
+    if "window" in only:
+        w = window_latency(args.build)
+        if w:
+            rows.append(("window click latency, MeasT 0 discharge (%d clicks)" % w[0],
+                         "worst %.1f ms" % w[1], "responsive"))
     if "file" in only:
         f = test_file(args.build)
         rows.append(("1000-step test file", "load %.1f ms, save %.1f ms, per-key reader %.0f ms (%.0fx)"

@@ -10,6 +10,6 @@ build=${1:-build-release}
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" --target zld-run zld-sim bench_testfile
+cmake --build "$build" --target zld-run zld-sim bench_testfile bench_window_latency
 # PyVISA and pyvisa-py are the system python's (python3-pyvisa, python3-pyvisa-py).
 exec /usr/bin/python3 bench/perf_bench.py "$build" "$@"

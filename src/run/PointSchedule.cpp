@@ -10,7 +10,7 @@ constexpr double kSecondsPerDay = 86400.0;
 // one from before midnight.
 constexpr double kMidnightSlackSeconds = 10.0;
 // A tie that disagrees with a fresh reading by more than this is stale: the
-// schedule moved by more than its points, or the wall clock was set.
+// wall clock was set, or moved to or from summer time.
 constexpr double kTieToleranceSeconds = 0.005;
 
 // `later - earlier` in seconds across at most one midnight, as the walk reads it.

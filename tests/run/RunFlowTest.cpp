@@ -240,6 +240,40 @@ TEST(RunFlow, StepCrossingMidnightEndsOnItsDwell) {
     EXPECT_LE(points, 40);
 }
 
+TEST(RunFlow, WallClockSetBackHoldsThePointsUntilItCatchesUp) {
+    ShiftedClock clock(QDateTime(QDate(2026, 12, 7), QTime(12, 0, 0)));
+    RunHarness h(SimOptions(), &clock);
+    h.Prepare({{"DisCharge", "CC", "5", "60", "0", "0", "0", "0.2"}});
+    QTimer::singleShot(0, h.station.get(), [&] { h.station->Start(); });
+    ASSERT_TRUE(h.RunUntil([&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?") >= 2; }));
+    clock.Jump(-3.0);
+    const int points = h.sim->Journal().count("GLOB:MEAS:VOLT?");
+    h.RunUntil([] { return false; }, 1500);
+    // The schedule waits for the time of day to come back to it, then goes on.
+    EXPECT_LE(h.sim->Journal().count("GLOB:MEAS:VOLT?"), points + 1);
+    ASSERT_TRUE(
+        h.RunUntil([&] { return h.sim->Journal().count("GLOB:MEAS:VOLT?") >= points + 3; }, 8000));
+    h.station->Stop();
+    EXPECT_EQ(h.outcome, RunOutcome::Stopped);
+}
+
+TEST(RunFlow, PointsWithoutMeasTFollowEachOtherAndStopStillComesThrough) {
+    RunHarness h;
+    h.Prepare({{"DisCharge", "CC", "5", "60", "0", "0", "0", "0"}});
+    int points = 0;
+    QObject::connect(&h.station->Control(), &RunControl::pointLogged, [&] {
+        if (++points == 1) {
+            QTimer::singleShot(100, h.station.get(), [&] { h.station->Stop(); });
+        }
+    });
+    ASSERT_EQ(h.Run(), RunOutcome::Stopped);
+    EXPECT_GE(points, 2);
+    // The point under way when Stop came is dropped; every other one is logged once.
+    EXPECT_EQ(LogLines(h.LogPath(h.station->Views().Get(Displays::SerialNumber))).size(),
+              points + 1);
+    EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
+}
+
 TEST(RunFlow, EditedCellsAreSavedBeforeTheRunUsesThem) {
     RunHarness h;
     h.Prepare({{"LoadLevel", "CC", "5", "0"}});
