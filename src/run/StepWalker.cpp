@@ -410,7 +410,10 @@ void StepWalker::ArmForNextPoint(double timeOfDay) {
     const RunState& s = m_ctx.state;
     const double measT =
         NumericValue(m_ctx.test.Records().Field(s.CurrentStep, StepField::MeasTime));
-    const qint64 due = m_schedule.NextPointCounter(s.MeasureRefTime, qMax(0.0, measT), timeOfDay);
+    // A MeasT of no use (none, negative, longer than a day) places the point
+    // at once or at most a day on; whether it is due stays the tick's rule.
+    const double interval = measT > 0 ? std::min(measT, kSecondsPerDay) : 0.0;
+    const qint64 due = m_schedule.NextPointCounter(s.MeasureRefTime, interval, timeOfDay);
     // A point already due (MeasT shorter than the load takes to answer) starts
     // once the events that came meanwhile have run.
     const qint64 msToDue = std::llround(-m_ctx.clock.ElapsedMs(due));
