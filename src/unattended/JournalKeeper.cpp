@@ -92,12 +92,16 @@ void JournalKeeper::OnPoint(const MeasuredPoint& point) {
     if (!m_active) {
         return;
     }
-    const bool wasTimed = m_record.plan.timed;
-    Update(point.time, point.lineNumber);
     // The first point of a timed step is written at once: from then on a
-    // resume goes on with the step's dwell instead of entering it anew.
-    if (m_record.plan.timed != wasTimed || WriteDue()) {
+    // resume goes on with the step's dwell instead of entering it anew. The
+    // record is brought up to date only when it is written: points may come
+    // by the thousand a second.
+    if (m_station.State().StepTimed != m_record.plan.timed || WriteDue()) {
+        Update(point.time, point.lineNumber);
         Write();
+    } else {
+        m_record.lastLine = point.lineNumber;
+        m_record.lastPoint = point.time;
     }
 }
 
