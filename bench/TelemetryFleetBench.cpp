@@ -144,8 +144,7 @@ int main(int argc, char** argv) {
                 static_cast<long long>(twice));
     std::printf("broker CPU %.1f %% of a core\n", brokerCpu);
     std::printf("station CPU: mean %.1f %%, max %.1f %% of a core (all stations %.0f %%)\n",
-                cpuSum / stations, *std::max_element(stationCpu.begin(), stationCpu.end()),
-                cpuSum);
+                cpuSum / stations, *std::max_element(stationCpu.begin(), stationCpu.end()), cpuSum);
     std::printf("delay point -> subscriber: p50 %.0f ms, p99 %.0f ms, max %.0f ms\n",
                 Percentile(delays, 0.5), Percentile(delays, 0.99), Percentile(delays, 1.0));
     return lost == 0 && failed == 0 ? 0 : 2;

@@ -79,8 +79,9 @@ TEST(FleetWindow, ThreeStationsWithStateStaleRowsRemoteStopWhereAllowedAndALiveC
     EXPECT_FALSE(model.StaleAt(row("alpha")));
     EXPECT_EQ(model.index(row("alpha"), FleetModel::kSerial).data().toString(), "SN-ALPHA");
     EXPECT_EQ(model.index(row("charlie"), FleetModel::kStep).data().toString(), "1 DisCharge");
-    EXPECT_EQ(model.index(row("alpha"), FleetModel::kState).data(Qt::ForegroundRole).value<QColor>(),
-              FleetModel::StateColour("running"));
+    EXPECT_EQ(
+        model.index(row("alpha"), FleetModel::kState).data(Qt::ForegroundRole).value<QColor>(),
+        FleetModel::StateColour("running"));
     EXPECT_NE(FleetModel::StateColour("running"), FleetModel::StateColour("error"));
     // Stop only where the station allows it and is heard from.
     ASSERT_NE(StopButton(window, row("alpha")), nullptr);
