@@ -340,7 +340,7 @@ void MainWindow::CloseWithoutQuestions() {
     close();
 }
 
-void MainWindow::CloseForSignal() {
+void MainWindow::CloseWithNobodyThere() {
     // A box waiting for its answer runs the run's ticks in its own event
     // loop; left open it would keep the process, and the load, going.
     for (QWidget* widget : QApplication::topLevelWidgets()) {

@@ -48,10 +48,10 @@ class MainWindow : public QMainWindow {
     // is stopped and unsaved edits are not saved. For closes that no one
     // can answer (a signal, the end of a demonstration).
     void CloseWithoutQuestions();
-    // The close of a signal (logout, kill, a closed terminal): the boxes
-    // and dialogs that are open are dismissed, then the window closes
-    // without questions. Nothing waits for a person.
-    void CloseForSignal();
+    // The close when nobody is there (a signal: logout, kill, a closed
+    // terminal; the end of a demonstration): the boxes and dialogs that are
+    // open are dismissed, then the window closes without questions.
+    void CloseWithNobodyThere();
 
     // Opens the data log at `path` in a viewer window beside this one; a file
     // that is no data log gets a message. Returns the viewer, or nullptr.

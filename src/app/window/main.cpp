@@ -148,9 +148,7 @@ int main(int argc, char** argv) {
         }
         if (!line.screenshotPath.isEmpty()) {
             ScheduleScreenshot(window, line.screenshotPath, line.screenshotSeconds, [&window] {
-                // A box still open must not keep the
-                // program waiting for an answer.
-                window.CloseForSignal();
+                window.CloseWithNobodyThere();
                 QApplication::exit(0);
             });
         }
@@ -159,7 +157,7 @@ int main(int argc, char** argv) {
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &window, [&](int signalNumber) {
         // Nobody can answer a question now: a box that is open is dismissed
         // with its cautious answer, and the run ends as a close ends it.
-        window.CloseForSignal();
+        window.CloseWithNobodyThere();
         QApplication::exit(InterruptWatcher::ExitCodeFor(signalNumber));
     });
 
