@@ -32,10 +32,8 @@ QString HelpCommands::UserGuidePath(const QString& executableFolder) {
     QStringList candidates;
     const QString data = InstalledDataFolder(executableFolder);
     if (!data.isEmpty()) {
-        candidates << QDir(data).filePath(QStringLiteral("docs/") + kGuideName)
-                   << QDir(data).filePath(kGuideName)
-                   << QDir(data).filePath(QStringLiteral("../doc/zld3300/docs/") + kGuideName)
-                   << QDir(data).filePath(QStringLiteral("../doc/zld3300/") + kGuideName);
+        // Where the package puts the documentation, beside share/zld3300.
+        candidates << QDir(data).filePath(QStringLiteral("../doc/zld3300/docs/") + kGuideName);
     }
     candidates
         << QDir(QStringLiteral(ZLD_SOURCE_DIR)).filePath(QStringLiteral("docs/") + kGuideName);
