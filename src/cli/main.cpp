@@ -103,10 +103,19 @@ std::optional<int> HandleInterrupted(const RunnerCommandLine& line, UnattendedRu
     }
     return std::nullopt;
 }
+// The runner needs no GLib integration, and GLib's loop costs a wake-up
+// whenever a socket's notifier is switched on or off: twice for every
+// command sent. Qt's own loop switches them for free.
+void UsePlainEventLoop() {
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) {
+        qputenv("QT_NO_GLIB", "1");
+    }
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     ReadLocalTimeZoneOnce();
+    UsePlainEventLoop();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zld-run"));
     const RunnerCommandLine line =
