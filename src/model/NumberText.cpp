@@ -1,6 +1,8 @@
 #include "NumberText.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -73,6 +75,31 @@ QString PlainDecimal(const QString& scientific) {
     return negative ? QLatin1Char('-') + text : text;
 }
 
+// The number of `length` characters at `start`, which NumericPrefixLength
+// found to be one. Readings are parsed several times for every measurement
+// point; this spares QString's conversion its copies.
+std::optional<double> ParseNumber(const QString& text, int start, int length) {
+    if (text[start] == QLatin1Char('+')) {
+        ++start;
+        --length;
+    }
+    std::array<char, 64> ascii;
+    if (length > static_cast<int>(ascii.size())) {
+        bool ok = false;
+        const double value = QStringView(text).mid(start, length).toDouble(&ok);
+        return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+    }
+    for (int i = 0; i < length; ++i) {
+        ascii[static_cast<size_t>(i)] = static_cast<char>(text[start + i].unicode());
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + length, value);
+    if (error != std::errc() || end != ascii.data() + length || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 int SkipBlanks(const QString& text, int pos) {
     while (pos < text.size() && (text[pos] == QLatin1Char(' ') || text[pos] == QLatin1Char('\t'))) {
         ++pos;
@@ -101,12 +128,7 @@ std::optional<double> LeadingNumber(const QString& text) {
     if (length == 0) {
         return std::nullopt;
     }
-    bool ok = false;
-    const double value = text.mid(start, length).toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    return ParseNumber(text, start, length);
 }
 
 double NumericValue(const QString& text) {
@@ -119,13 +141,12 @@ bool StrictNumber(const QString& text, double* value) {
     if (length == 0 || SkipBlanks(text, start + length) != text.size()) {
         return false;
     }
-    bool ok = false;
-    const double parsed = text.mid(start, length).toDouble(&ok);
-    if (!ok || !std::isfinite(parsed)) {
+    const std::optional<double> parsed = ParseNumber(text, start, length);
+    if (!parsed) {
         return false;
     }
     if (value != nullptr) {
-        *value = parsed;
+        *value = *parsed;
     }
     return true;
 }

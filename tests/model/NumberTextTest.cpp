@@ -40,6 +40,12 @@ TEST(NumberText, ReadsLongestLeadingNumber) {
     EXPECT_EQ(NumericValue("1e"), 1);
     EXPECT_EQ(NumericValue("-"), 0);
     EXPECT_EQ(NumericValue("1e999"), 0);
+    EXPECT_EQ(NumericValue("1e-999"), 0);  // below the smallest double: no number
+    EXPECT_EQ(NumericValue("+3.25"), 3.25);
+    EXPECT_EQ(NumericValue("1.e5"), 100000);
+    EXPECT_EQ(NumericValue("-0.1"), -0.1);
+    EXPECT_EQ(NumericValue("0.30000000000000004"), 0.1 + 0.2);  // the nearest double, exactly
+    EXPECT_EQ(NumericValue(QString(70, QLatin1Char('1')) + "e-69"), 1.1111111111111112);
     EXPECT_FALSE(LeadingNumber("x1").has_value());
     double v = 0;
     EXPECT_TRUE(StrictNumber(" 10 ", &v));
