@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "DirectSocketIo.h"
 #include "EventPump.h"
 #include "EventWait.h"
 #include "InstrumentLogging.h"
@@ -76,6 +77,17 @@ void LanTransport::TakeArrivals() {
     const QByteArray arrival = m_socket.read(room);
     qCDebug(LanLog) << "arrival" << arrival;
     m_socketBuffer += arrival;
+}
+
+void LanTransport::AwaitReplyBriefly() {
+    const qsizetype before = m_socketBuffer.size();
+    const DirectSocketIo::Arrival arrival = DirectSocketIo::AwaitBytes(
+        m_socket.socketDescriptor(), kQuickReplyMs, kMaxArrivalBytes - before, &m_socketBuffer);
+    if (arrival == DirectSocketIo::Arrival::Bytes) {
+        qCDebug(LanLog) << "arrival" << m_socketBuffer.mid(before);
+    } else if (arrival == DirectSocketIo::Arrival::EndOrError) {
+        m_socket.waitForReadyRead(0);  // the socket object takes the hang-up in
+    }
 }
 
 void LanTransport::SettleAfterOldConnection() {
@@ -190,8 +202,16 @@ LinkResult LanTransport::Write(const QString& command) {
         }
     }
     qCDebug(LanLog) << "sent" << command;
-    m_socket.write(command.toLatin1() + '\n');
-    m_socket.flush();
+    const QByteArray bytes = command.toLatin1() + '\n';
+    // Straight to the socket unless earlier bytes still wait in the socket
+    // object; what the socket does not take now (or an error) is left to it.
+    const qint64 sent = m_socket.bytesToWrite() == 0
+                            ? DirectSocketIo::SendNow(m_socket.socketDescriptor(), bytes)
+                            : 0;
+    if (sent < bytes.size()) {
+        m_socket.write(bytes.mid(qMax<qint64>(sent, 0)));
+        m_socket.flush();
+    }
     return LinkResult::Done();
 }
 
@@ -239,7 +259,7 @@ LinkResult LanTransport::ReadWithin(qint64 timeoutMs) {
             // spares a pass through the event loop for every reply, and
             // holds a click by no more than the wait.
             firstLook = false;
-            m_socket.waitForReadyRead(kQuickReplyMs);
+            AwaitReplyBriefly();
             continue;
         }
         if (!pump) {

@@ -51,6 +51,9 @@ class LanTransport : public Transport {
   private:
     LinkResult ReadWithin(qint64 timeoutMs);
     void TakeArrivals();
+    // The first wait of a read: the reply of a load on the bench is there
+    // within a fraction of a millisecond, so it is awaited without events.
+    void AwaitReplyBriefly();
     void SettleAfterOldConnection();
     bool IsConnected() const;
     bool EndpointValid() const;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTimer>
@@ -224,4 +225,79 @@ TEST_F(LanTransportTest, TimedReadOutlastsTheReadWindow) {
     });
     lan->Write(Cmd::kDynamicOn);
     EXPECT_EQ(lan->ReadTimed(10.0).reply, QStringLiteral("OK,48.2,10.1"));
+}
+
+namespace {
+// A load whose side of the connection the test works by hand, without
+// running events: what it sends is on the wire before the transport looks.
+class HandWorkedLoadTest : public ::testing::Test {
+  protected:
+    void Connect() {
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+        lan = std::make_unique<LanTransport>(QStringLiteral("127.0.0.1"), server.serverPort(),
+                                             QuickTimings());
+        ASSERT_TRUE(lan->Open().Ok());
+        ASSERT_TRUE(server.hasPendingConnections() || server.waitForNewConnection(2000));
+        load.reset(server.nextPendingConnection());
+        ASSERT_TRUE(load);
+    }
+    // Everything the load receives until `size` bytes came or 20 s passed.
+    QByteArray Receive(qsizetype size) {
+        QByteArray received;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (received.size() < size && elapsed.elapsed() < 20000) {
+            QCoreApplication::processEvents();  // lets the transport's socket send what it holds
+            load->waitForReadyRead(10);
+            received += load->readAll();
+        }
+        return received;
+    }
+
+    QTcpServer server;
+    std::unique_ptr<LanTransport> lan;
+    std::unique_ptr<QTcpSocket> load;
+};
+}  // namespace
+
+TEST_F(HandWorkedLoadTest, ReplyAndHangUpThatCameBeforeTheReadAreBothSeen) {
+    Connect();
+    ASSERT_TRUE(lan->Write(Cmd::kPhaseVoltages).Ok());
+    load->write("12.5,12.4,12.6,0\n");
+    ASSERT_TRUE(load->flush());
+    load->close();
+    const LinkResult reply = lan->Read();
+    EXPECT_EQ(reply.kind, Kind::Ok);
+    EXPECT_EQ(reply.reply, QStringLiteral("12.5,12.4,12.6,0"));
+    const LinkResult after = lan->Read();
+    EXPECT_EQ(after.kind, Kind::Lost);
+    EXPECT_EQ(after.reason, QStringLiteral("the load hung up"));
+    EXPECT_FALSE(lan->IsOpen());
+}
+
+TEST_F(HandWorkedLoadTest, CommandsKeepTheirOrderWhenTheLoadStopsTakingThem) {
+    Connect();
+    QByteArray sent;
+    const auto write = [&](int first, int count) {
+        for (int i = first; i < first + count; ++i) {
+            const QString command =
+                QStringLiteral("CC:A %1 ").arg(i) + QString(120, QLatin1Char('0' + i % 10));
+            ASSERT_TRUE(lan->Write(command).Ok());
+            sent += command.toLatin1() + '\n';
+        }
+    };
+    // A load that reads nothing for a while: far more than the kernel's
+    // buffers hold is written, so some of it has to wait in the transport.
+    constexpr int kFillingCommands = 60000;
+    write(0, kFillingCommands);
+    // The load takes a little, which makes room on the wire while the rest
+    // still waits: what is written now must queue behind it.
+    QByteArray received;
+    while (received.size() < 1024 * 1024 && load->waitForReadyRead(1000)) {
+        received += load->read(1024 * 1024 - received.size());
+    }
+    write(kFillingCommands, 1000);
+    received += Receive(sent.size() - received.size());
+    ASSERT_EQ(received.size(), sent.size());
+    EXPECT_TRUE(received == sent) << "the commands arrived out of order or changed";
 }
