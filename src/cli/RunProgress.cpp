@@ -43,13 +43,16 @@ void RunProgress::OnPoint(const MeasuredPoint& point) {
     const StepTable& table = m_station.Test().Table();
     const double elapsed = SecondsSince(m_station.State().StepStartTime,
                                         point.time.time().msecsSinceStartOfDay() / 1000.0);
-    std::printf("  point %lld step %d %s %.1f/%s s V=%s I=%s P=%s Ah=%s\n",
-                static_cast<long long>(point.lineNumber), point.step,
-                table.Cell(point.step, StepColumn::ActionMode).toLocal8Bit().constData(), elapsed,
-                NumberText(m_station.State().StepDwell).toLocal8Bit().constData(),
-                views.Get(Displays::Voltage).toLocal8Bit().constData(),
-                views.Get(Displays::Current).toLocal8Bit().constData(),
-                views.Get(Displays::Power).toLocal8Bit().constData(),
-                views.Get(Displays::AmpHours).toLocal8Bit().constData());
+    // One text and one write: as fast as the load answers, this line comes
+    // thousands of times a second.
+    const QString line =
+        QStringLiteral("  point %1 step %2 %3 %4/%5 s V=%6 I=%7 P=%8 Ah=%9\n")
+            .arg(QString::number(point.lineNumber), QString::number(point.step),
+                 table.Cell(point.step, StepColumn::ActionMode), QString::number(elapsed, 'f', 1),
+                 NumberText(m_station.State().StepDwell), views.Get(Displays::Voltage),
+                 views.Get(Displays::Current), views.Get(Displays::Power),
+                 views.Get(Displays::AmpHours));
+    const QByteArray bytes = line.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     std::fflush(stdout);
 }

@@ -146,15 +146,36 @@ QString LogHeader(const QStringList& quantityTitles) {
     return header + QStringLiteral(",TotalTime,StepMode");
 }
 
+namespace {
+// "h:m:s" with every part at least two digits wide.
+QString HoursMinutesSeconds(qint64 hours, int minutes, int seconds) {
+    const auto twoDigits = [](QString* text, qint64 value) {
+        if (value < 10) {
+            *text += QLatin1Char('0');
+        }
+        *text += QString::number(value);
+    };
+    QString text;
+    text.reserve(8);
+    twoDigits(&text, hours);
+    text += QLatin1Char(':');
+    twoDigits(&text, minutes);
+    text += QLatin1Char(':');
+    twoDigits(&text, seconds);
+    return text;
+}
+}  // namespace
+
 QString ElapsedText(const QDateTime& start, const QDateTime& end) {
     // Count the second boundaries crossed, as the clock texts show them.
     const qint64 startSecond = start.toSecsSinceEpoch();
     const qint64 endSecond = end.toSecsSinceEpoch();
     const qint64 s = qMax<qint64>(0, endSecond - startSecond);
-    return QStringLiteral("%1:%2:%3")
-        .arg(s / 3600, 2, 10, QLatin1Char('0'))
-        .arg((s / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(s % 60, 2, 10, QLatin1Char('0'));
+    return HoursMinutesSeconds(s / 3600, static_cast<int>((s / 60) % 60), static_cast<int>(s % 60));
+}
+
+QString ClockText(const QTime& time) {
+    return HoursMinutesSeconds(time.hour(), time.minute(), time.second());
 }
 
 bool IsSafeFileName(const QString& serial) {

@@ -51,6 +51,8 @@ QString LogHeader(const QStringList& quantityTitles);
 // Whole seconds from `start` to `end` as h:mm:ss with at least two digits per
 // field; hours are not wrapped ("100:00:05").
 QString ElapsedText(const QDateTime& start, const QDateTime& end);
+// "hh:mm:ss", the time of day a data log line carries.
+QString ClockText(const QTime& time);
 
 // True when `serial` can name a file on both Windows and Linux: not empty, no
 // path separators or characters either system refuses, not "." or "..", no

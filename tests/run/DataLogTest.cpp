@@ -90,11 +90,14 @@ class FileSizeLimit {
 };
 }  // namespace
 
-TEST(DataLog, ElapsedTextCountsWholeSecondsAcrossDaysAndHours) {
+TEST(DataLog, ElapsedAndClockTextsCountWholeSecondsWithTwoDigitsAPart) {
     const QDateTime start(QDate(2026, 12, 7), QTime(23, 59, 50));
     EXPECT_EQ(ElapsedText(start, start.addSecs(20)), "00:00:20");
     EXPECT_EQ(ElapsedText(start, start.addSecs(100 * 3600 + 5)), "100:00:05");
     EXPECT_EQ(ElapsedText(start, start.addMSecs(999)), "00:00:00");
+    EXPECT_EQ(ClockText(QTime(7, 5, 9)), "07:05:09");
+    EXPECT_EQ(ClockText(QTime(23, 59, 59, 999)), "23:59:59");
+    EXPECT_EQ(ClockText(QTime(0, 0)), "00:00:00");
 }
 
 TEST(DataLog, HeaderNamesEveryPhaseColumn) {
