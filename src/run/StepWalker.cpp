@@ -33,6 +33,10 @@ constexpr qint64 kEventsEveryMs = 20;
 // Longest time the timer stays quiet while a step waits for its next point:
 // the step's progress is shown anew at least this often.
 constexpr qint64 kLongestQuietMs = 1000;
+// Points due at once (MeasT shorter than the load takes to answer) follow one
+// another without a pass through the event loop for this long; then events
+// run, so Stop and the window wait no longer than this plus one point.
+constexpr qint64 kBackToBackMs = 2;
 }  // namespace
 
 StepWalker::StepWalker(RunContext& context, QObject* parent)
@@ -109,20 +113,28 @@ void StepWalker::Reset() {
 }
 
 void StepWalker::OnRunTick() {
-    m_stepTimer.stop();
     RunState& s = m_ctx.state;
-    if (s.Halted()) {
-        return;
-    }
-    ++s.WorkDepth;
-    try {
-        Tick();
-    } catch (const std::exception& e) {
-        Fail(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        Fail(QStringLiteral("unexpected error"));
-    }
-    --s.WorkDepth;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    do {
+        m_stepTimer.stop();
+        if (s.Halted()) {
+            return;
+        }
+        ++s.WorkDepth;
+        try {
+            Tick();
+        } catch (const std::exception& e) {
+            Fail(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            Fail(QStringLiteral("unexpected error"));
+        }
+        --s.WorkDepth;
+    } while (NextTickDueNow() && sinceEvents.elapsed() < kBackToBackMs);
+}
+
+bool StepWalker::NextTickDueNow() const {
+    return m_stepTimer.isActive() && m_stepTimer.remainingTime() == 0;
 }
 
 bool StepWalker::Tick() {

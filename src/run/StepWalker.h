@@ -109,6 +109,8 @@ class StepWalker : public QObject {
     // Reports a trip of the reading guard, if one waits; true when it did.
     bool ReportTrip();
     QString ActionOf(int stepIndex) const;
+    // The step timer is armed for now: the next tick need not wait for events.
+    bool NextTickDueNow() const;
 
     RunContext& m_ctx;
     InlineSteps m_inline;

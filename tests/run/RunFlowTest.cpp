@@ -261,13 +261,25 @@ TEST(RunFlow, PointsWithoutMeasTFollowEachOtherAndStopStillComesThrough) {
     RunHarness h;
     h.Prepare({{"DisCharge", "CC", "5", "60", "0", "0", "0", "0"}});
     int points = 0;
+    // Points follow one another without waiting for events, but not for
+    // long: something posted at a point runs within a few points.
+    constexpr int kPostedAt = 5;
+    constexpr int kMostPointsBeforeEventsRun = 100;
+    int postedRanAt = 0;
     QObject::connect(&h.station->Control(), &RunControl::pointLogged, [&] {
-        if (++points == 1) {
+        ++points;
+        if (points == 1) {
             QTimer::singleShot(100, h.station.get(), [&] { h.station->Stop(); });
+        } else if (points == kPostedAt) {
+            QTimer::singleShot(0, h.station.get(), [&] { postedRanAt = points; });
         }
     });
     ASSERT_EQ(h.Run(), RunOutcome::Stopped);
     EXPECT_GE(points, 2);
+    if (points > kPostedAt) {
+        EXPECT_GE(postedRanAt, kPostedAt);
+        EXPECT_LE(postedRanAt, kPostedAt + kMostPointsBeforeEventsRun);
+    }
     // The point under way when Stop came is dropped; every other one is logged once.
     EXPECT_EQ(LogLines(h.LogPath(h.station->Views().Get(Displays::SerialNumber))).size(),
               points + 1);
