@@ -13,6 +13,7 @@
 #include "InterruptWatcher.h"
 #include "LoadConnection.h"
 #include "LocalTimeZone.h"
+#include "PlainEventLoop.h"
 #include "ProgramVersion.h"
 #include "RunProgress.h"
 #include "RunnerCommandLine.h"
@@ -103,14 +104,6 @@ std::optional<int> HandleInterrupted(const RunnerCommandLine& line, UnattendedRu
     }
     return std::nullopt;
 }
-// The runner needs no GLib integration, and GLib's loop costs a wake-up
-// whenever a socket's notifier is switched on or off: twice for every
-// command sent. Qt's own loop switches them for free.
-void UsePlainEventLoop() {
-    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) {
-        qputenv("QT_NO_GLIB", "1");
-    }
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,6 +171,7 @@ int main(int argc, char** argv) {
     if (line.sim) {
         SimOptions options;
         options.journalPath = line.simJournal;
+        options.keepCommandsInMemory = false;
         sim = std::make_unique<SimulatedLoad>(options);
         QString error;
         const quint16 port = sim->ListenTcp(line.simPort, &error);

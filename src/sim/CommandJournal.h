@@ -8,12 +8,13 @@
 
 // Every line the load received, in order: kept in memory for tests and, when
 // a file is named, written there with a time stamp, one line per command,
-// flushed at once so that nothing is lost when the process is killed.
-// Safe to use from any thread.
+// each in one write of its own so that nothing is lost when the process is
+// killed. Safe to use from any thread.
 class CommandJournal {
   public:
-    // Opens (and empties) `path` when it is not empty; see Error().
-    explicit CommandJournal(const QString& path = QString());
+    // Opens (and empties) `path` when it is not empty; see Error(). Without
+    // `keepInMemory`, Entries() and Count() see nothing.
+    explicit CommandJournal(const QString& path = QString(), bool keepInMemory = true);
 
     void Record(const QString& command);
     QStringList Entries() const;
@@ -30,6 +31,7 @@ class CommandJournal {
   private:
     mutable QMutex m_mutex;
     QStringList m_entries;
+    bool m_keepInMemory = true;
     QFile m_file;
     QString m_error;
 };

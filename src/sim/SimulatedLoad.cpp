@@ -10,7 +10,8 @@
 class SimulatedLoad::Impl {
   public:
     explicit Impl(const SimOptions& options)
-        : m_journal(options.journalPath), m_core(new SimulatorCore(options, &m_journal)) {
+        : m_journal(options.journalPath, options.keepCommandsInMemory),
+          m_core(new SimulatorCore(options, &m_journal)) {
         m_thread.setObjectName(QStringLiteral("zld-sim"));
         m_core->moveToThread(&m_thread);
         // The core and its sockets die on their own thread when it ends.

@@ -15,6 +15,9 @@ struct SimOptions {
     double pulseFailVoltage = 0.0;     // a pulse test fails below this voltage (0 = never)
     int pulseNgCount = 0;              // this many pulse tests answer NG first
     QString journalPath;               // "" = no journal file
+    // Every command also kept in memory for Journal(): for tests. A program
+    // running for days would otherwise grow with every command.
+    bool keepCommandsInMemory = true;
 };
 
 // Faults the simulated load can be told to show, for reliability tests.

@@ -45,7 +45,9 @@ void TcpLoadServer::Accept() {
             m_context,
             [socket](const QByteArray& bytes) {
                 if (socket->state() == QAbstractSocket::ConnectedState) {
+                    // On the wire now, not on the event loop's next pass.
                     socket->write(bytes);
+                    socket->flush();
                 }
             },
             [socket] { socket->disconnectFromHost(); }, socket);

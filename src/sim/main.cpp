@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <csignal>
 
+#include "PlainEventLoop.h"
 #include "ProgramVersion.h"
 #include "SimCommandLine.h"
 #include "SimulatedLoad.h"
@@ -38,6 +39,7 @@ int Fail(const QString& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UsePlainEventLoop();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zld-sim"));
     const SimCommandLine line =
@@ -51,7 +53,9 @@ int main(int argc, char** argv) {
     QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
 
-    SimulatedLoad load(line.options);
+    SimOptions options = line.options;
+    options.keepCommandsInMemory = false;
+    SimulatedLoad load(options);
     if (!load.JournalError().isEmpty()) {
         return Fail(load.JournalError());
     }

@@ -2,9 +2,12 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSerialPort>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
+#include "CommandJournal.h"
 #include "Commands.h"
 #include "EventWait.h"
 #include "SimulatedLoad.h"
@@ -78,6 +81,34 @@ TEST_F(SimulatedLoadTest, AnswersOnTcpAndJournalsEveryLineInOrder) {
     EXPECT_FALSE(m_load->WaitForCommand(QStringLiteral("CC:A 0"), 2, 50));
     m_load->ClearJournal();
     EXPECT_TRUE(m_load->Journal().isEmpty());
+}
+
+TEST_F(SimulatedLoadTest, AProgramsLoadWritesItsJournalFileAndKeepsNoCopy) {
+    QTemporaryDir dir;
+    SimOptions options;
+    options.journalPath = dir.filePath(QStringLiteral("journal.txt"));
+    options.keepCommandsInMemory = false;
+    Start(options);
+    QTcpSocket client;
+    ASSERT_TRUE(Connect(client));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Query(client, Cmd::kProbeVoltage), QByteArray("54\n"));
+    }
+    EXPECT_TRUE(m_load->Journal().isEmpty());
+    QFile file(options.journalPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count(Cmd::kProbeVoltage.toLatin1() + '\n'), 3);
+}
+
+TEST(CommandJournalLine, CarriesTheTimeToTheMillisecondWithEveryFieldPadded) {
+    EXPECT_EQ(CommandJournal::FileLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 6)), "LOAD ON"),
+              "2026-01-02T03:04:05.006 LOAD ON\n");
+    EXPECT_EQ(CommandJournal::FileLine(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999)),
+                                       "GLOB:MEAS:VOLT?"),
+              "2026-12-31T23:59:59.999 GLOB:MEAS:VOLT?\n");
+    const QDateTime stamp(QDate(2027, 7, 14), QTime(0, 0, 0, 50));
+    EXPECT_EQ(CommandJournal::FileLine(stamp, "X"),
+              stamp.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + " X\n");
 }
 
 TEST_F(SimulatedLoadTest, ServesEachNewConnection) {

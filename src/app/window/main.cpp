@@ -121,7 +121,9 @@ int main(int argc, char** argv) {
     QString simError;
     quint16 simPort = 0;
     if (line.sim) {
-        sim = std::make_unique<SimulatedLoad>();
+        SimOptions options;
+        options.keepCommandsInMemory = false;
+        sim = std::make_unique<SimulatedLoad>(options);
         simPort = sim->ListenTcp(0, &simError);
     }
 
