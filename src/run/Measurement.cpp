@@ -30,14 +30,15 @@ Measurement::Measurement(RunChannel& channel, const StepTable& steps, PhaseGrid&
       m_state(state),
       m_clock(clock) {}
 
-bool Measurement::MeasurePoint() {
+bool Measurement::MeasurePoint(const std::function<void()>& whileTheLoadAnswers) {
     for (auto& column : m_fresh) {
         column.fill(std::nullopt);
     }
     ShowLoopCounts();
     m_tally = Tally();
     const QDeadlineTimer deadline(kPointBudgetMs);
-    const PhaseValues voltages = QueryPhases(Cmd::kPhaseVoltages, kVoltageColumn, deadline);
+    const PhaseValues voltages =
+        QueryPhases(Cmd::kPhaseVoltages, kVoltageColumn, deadline, whileTheLoadAnswers);
     const PhaseValues currents = QueryPhases(Cmd::kPhaseCurrents, kCurrentColumn, deadline);
     const PhaseValues powers = QueryPhases(Cmd::kPhasePowers, kPowerColumn, deadline);
     m_fresh = {voltages, currents, powers};
@@ -75,13 +76,17 @@ void Measurement::ShowLoopCounts() {
 }
 
 PhaseValues Measurement::QueryPhases(const QString& query, int column,
-                                     const QDeadlineTimer& deadline) {
+                                     const QDeadlineTimer& deadline,
+                                     const std::function<void()>& whileTheLoadAnswers) {
     PhaseValues values;
     if (!m_channel.Connected() || m_channel.Halted()) {
         return values;
     }
+    bool firstAsk = true;
     const auto ask = [&] {
-        const LinkResult reply = m_channel.Query(query, deadline);
+        const LinkResult reply = m_channel.Query(
+            query, deadline, firstAsk ? whileTheLoadAnswers : std::function<void()>());
+        firstAsk = false;
         m_tally.replied = m_tally.replied || reply.Ok();
         return Cmd::SplitPhases(RunChannel::Shown(reply));
     };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDeadlineTimer>
 #include <QString>
 #include <array>
@@ -35,14 +37,16 @@ class Measurement {
                 RunState& state, const Clock& clock);
 
     // Returns false when Stop or Pause cut the point short, or the load was
-    // declared lost.
-    bool MeasurePoint();
+    // declared lost. `whileTheLoadAnswers`, when given, runs once the point's
+    // first query is on its way (work that need not hold the point up).
+    bool MeasurePoint(const std::function<void()>& whileTheLoadAnswers = {});
 
     // Fills grid column `column` (1 voltage, 2 current, 3 power) from `query`,
     // asking no later than `deadline`. Returns what this reply brought.
     PhaseValues QueryPhases(
         const QString& query, int column,
-        const QDeadlineTimer& deadline = QDeadlineTimer(QDeadlineTimer::Forever));
+        const QDeadlineTimer& deadline = QDeadlineTimer(QDeadlineTimer::Forever),
+        const std::function<void()>& whileTheLoadAnswers = {});
 
     // What the last point read: the fields the load sent this time, as
     // numbers (a phase missing from a reply, or no number, is left out).

@@ -56,8 +56,20 @@ QString PointLog::Line(const MeasuredPoint& p) {
     return line;
 }
 
-std::optional<QString> PointLog::LogPoint() {
-    const MeasuredPoint point = Snapshot();
+std::optional<QString> PointLog::LogPoint(Delivery delivery) {
+    if (auto failure = DeliverHeld()) {
+        return failure;
+    }
+    m_held = Snapshot();
+    return delivery == Delivery::Now ? DeliverHeld() : std::nullopt;
+}
+
+std::optional<QString> PointLog::DeliverHeld() {
+    if (!m_held) {
+        return std::nullopt;
+    }
+    const MeasuredPoint point = std::move(*m_held);
+    m_held.reset();
     std::optional<QString> failure;
     if (m_saveLogFlag == 1 && m_file.IsOpen()) {
         QString error;

@@ -43,9 +43,18 @@ class PointLog : public QObject {
     // A log that goes on: the next line gets `number`.
     void ContinueNumbering(qint64 number) { m_lineNumber = number; }
 
-    // Records the point the phase grid shows now. Returns the reason when the
-    // data log could not be written.
-    std::optional<QString> LogPoint();
+    enum class Delivery {
+        Now,
+        // The line and the signal wait for DeliverHeld(), so that they can go
+        // out while the load works on the next point's first query.
+        Held
+    };
+    // Records the point the phase grid shows now, after delivering a point
+    // still held. Returns the reason when the data log could not be written.
+    std::optional<QString> LogPoint(Delivery delivery = Delivery::Now);
+    // Writes the held point's line and signals it; nothing when none is held.
+    // Returns the reason when the data log could not be written.
+    std::optional<QString> DeliverHeld();
 
   signals:
     void pointLogged(const MeasuredPoint& point);
@@ -61,4 +70,5 @@ class PointLog : public QObject {
     DataLog m_file;
     int m_saveLogFlag = 0;
     qint64 m_lineNumber = 1;
+    std::optional<MeasuredPoint> m_held;
 };

@@ -44,7 +44,8 @@ QString RunChannel::Shown(const LinkResult& reply) {
     return reply.Ok() ? reply.reply : kNoReplyText;
 }
 
-LinkResult RunChannel::Query(const QString& query, const QDeadlineTimer& deadline) {
+LinkResult RunChannel::Query(const QString& query, const QDeadlineTimer& deadline,
+                             const std::function<void()>& whileTheLoadAnswers) {
     const auto halted = [] {
         return LinkResult::Failure(LinkResult::Kind::Closed, QStringLiteral("the run is halted"));
     };
@@ -58,6 +59,9 @@ LinkResult RunChannel::Query(const QString& query, const QDeadlineTimer& deadlin
     CheckLink();
     if (Halted()) {
         return halted();
+    }
+    if (whileTheLoadAnswers) {
+        whileTheLoadAnswers();
     }
     const LinkResult reply = m_connection.Links().ReadBefore(Record(), deadline);
     CheckLink();

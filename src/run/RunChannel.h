@@ -32,9 +32,11 @@ class RunChannel {
     void Write(const QString& command);
     // Sends a query and reads the reply, waiting no longer than `deadline`.
     // Nothing is sent when the run is stopping or paused (the result is then
-    // Closed) or the deadline has passed (TimedOut).
+    // Closed) or the deadline has passed (TimedOut). `whileTheLoadAnswers`,
+    // when given, runs once the query is on its way, before the reply is read.
     LinkResult Query(const QString& query,
-                     const QDeadlineTimer& deadline = QDeadlineTimer(QDeadlineTimer::Forever));
+                     const QDeadlineTimer& deadline = QDeadlineTimer(QDeadlineTimer::Forever),
+                     const std::function<void()>& whileTheLoadAnswers = {});
     // What a read's result shows in the phase grid and the log: the reply, or
     // kNoReplyText.
     static QString Shown(const LinkResult& reply);

@@ -367,6 +367,8 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     m_walker.StopTicks();
     AppendCaption(kStopping);
     ReleaseLoad();
+    // The last point may still be held back; it is logged before the log closes.
+    const std::optional<QString> lastLineFailure = m_ctx.points.DeliverHeld();
     WaitWithEvents(kStopSettleMs);
     m_ctx.points.File().Close();
     SetEditing(true);
@@ -383,16 +385,21 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     const bool wasRunning = s.Running;
     s.Running = false;
     m_stopping = false;
+    QString shown = message;
+    if (lastLineFailure) {
+        shown += (shown.isEmpty() ? QString() : QStringLiteral("\n")) +
+                 QStringLiteral("The last point was not logged: %1").arg(*lastLineFailure);
+    }
     // Listeners hear of the end before the message, which may wait for a
     // person while the lab's telemetry and the status line should move on.
-    if (wasRunning && !message.isEmpty()) {
-        m_endMessage = message;
+    if (wasRunning && !shown.isEmpty()) {
+        m_endMessage = shown;
     }
     if (wasRunning) {
         emit runEnded(outcome);
     }
-    if (!message.isEmpty()) {
-        m_ctx.op.ShowMessage(message);
+    if (!shown.isEmpty()) {
+        m_ctx.op.ShowMessage(shown);
     }
 }
 
@@ -440,6 +447,7 @@ void RunControl::Shutdown() {
     m_walker.StopTicks();
     AppendCaption(kStopping);
     ReleaseLoad();
+    m_ctx.points.DeliverHeld();  // a failure has nobody left to tell
     m_ctx.points.File().Close();
     if (m_ctx.connection.Records()[m_ctx.connection.LoadDevice(0)].medium == Medium::Lan) {
         m_ctx.connection.CloseChannel(m_ctx.connection.LoadDevice(0));

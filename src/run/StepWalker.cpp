@@ -131,6 +131,15 @@ void StepWalker::OnRunTick() {
         }
         --s.WorkDepth;
     } while (NextTickDueNow() && sinceEvents.elapsed() < kBackToBackMs);
+    DeliverHeldPoint();
+}
+
+bool StepWalker::DeliverHeldPoint() {
+    if (const auto failure = m_ctx.points.DeliverHeld()) {
+        Fail(*failure);
+        return false;
+    }
+    return true;
 }
 
 bool StepWalker::NextTickDueNow() const {
@@ -153,11 +162,21 @@ bool StepWalker::Tick() {
         ArmForNextPoint(s.TickTime);  // no point due yet
         return true;
     }
-    if (!m_ctx.measurement.MeasurePoint()) {
+    // The point before this one may still be held: it goes out while the
+    // load works on this point's first query.
+    std::optional<QString> deliveryFailure;
+    const bool measured = m_ctx.measurement.MeasurePoint(
+        [this, &deliveryFailure] { deliveryFailure = m_ctx.points.DeliverHeld(); });
+    if (deliveryFailure) {
+        Fail(*deliveryFailure);
+        return false;
+    }
+    if (!measured) {
         return true;  // Stop or Pause arrived during the point
     }
     m_ctx.guard.CheckPoint(m_ctx.measurement.LastReading());
-    if (const auto failure = m_ctx.points.LogPoint()) {
+    // Held only while the step goes on: every other way on delivers it first.
+    if (const auto failure = m_ctx.points.LogPoint(PointLog::Delivery::Held)) {
         Fail(*failure);
         return false;
     }
@@ -167,12 +186,17 @@ bool StepWalker::Tick() {
     }
     const StopReason reason = EndChecks(m_ctx.test.Records().Record(step), m_ctx.displays);
     if (s.CurrentStep >= m_ctx.test.TotalStepCount()) {
-        return true;
+        return DeliverHeldPoint();
     }
     const double timeOfDay = m_ctx.clock.TimeOfDay();
     const double elapsed = KeepFourDecimals(SecondsSince(s.StepStartTime, timeOfDay));
     if (s.StepStartTime > kSecondsPerDay) {
         s.StepStartTime -= kSecondsPerDay;
+    }
+    const bool stepGoesOn = reason == StopReason::None && elapsed + 0.05 < s.StepDwell &&
+                            action != Action::kCpCharge && !s.Halted();
+    if (!stepGoesOn && !DeliverHeldPoint()) {
+        return false;
     }
     if (action == Action::kCpCharge && !ProgramOutputs()) {
         return false;
@@ -465,6 +489,7 @@ bool StepWalker::ReportTrip() {
         return false;
     }
     m_stepTimer.stop();
+    DeliverHeldPoint();
     emit limitReached(*trip);
     return true;
 }

@@ -111,6 +111,9 @@ class StepWalker : public QObject {
     QString ActionOf(int stepIndex) const;
     // The step timer is armed for now: the next tick need not wait for events.
     bool NextTickDueNow() const;
+    // Delivers the point the data log holds back, if any; false (and the run
+    // failed) when the data log could not be written.
+    bool DeliverHeldPoint();
 
     RunContext& m_ctx;
     InlineSteps m_inline;

@@ -224,9 +224,13 @@ TEST(DataLog, AFullDiskLeavesWholeLinesAndSaysWhy) {
     }
 }
 
-TEST(DataLog, ARunWhoseLogCannotGrowStopsWithTheSystemsReasonAndTheLoadOff) {
+// MeasT of the discharge: points apart, and points as fast as the load
+// answers (a line then goes out while the load answers the next query).
+class LogThatCannotGrow : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LogThatCannotGrow, StopsTheRunWithTheSystemsReasonAndTheLoadOff) {
     RunHarness h;
-    h.Prepare({{"DisCharge", "CC", "5", "600", "0", "0", "0", "0.05"}});
+    h.Prepare({{"DisCharge", "CC", "5", "600", "0", "0", "0", GetParam()}});
     h.station->Views().Set(Displays::SerialNumber, "FULL");
     const QString path = h.LogPath("FULL");
     std::unique_ptr<FileSizeLimit> limit;
@@ -253,3 +257,9 @@ TEST(DataLog, ARunWhoseLogCannotGrowStopsWithTheSystemsReasonAndTheLoadOff) {
     EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
     EXPECT_FALSE(h.sim->InputOn());
 }
+
+INSTANTIATE_TEST_SUITE_P(MeasT, LogThatCannotGrow, ::testing::Values("0.05", "0"),
+                         [](const auto& info) {
+                             return std::string(info.param) == "0" ? "AsFastAsTheLoadAnswers"
+                                                                   : "PointsApart";
+                         });

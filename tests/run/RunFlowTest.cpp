@@ -280,9 +280,13 @@ TEST(RunFlow, PointsWithoutMeasTFollowEachOtherAndStopStillComesThrough) {
         EXPECT_GE(postedRanAt, kPostedAt);
         EXPECT_LE(postedRanAt, kPostedAt + kMostPointsBeforeEventsRun);
     }
-    // The point under way when Stop came is dropped; every other one is logged once.
-    EXPECT_EQ(LogLines(h.LogPath(h.station->Views().Get(Displays::SerialNumber))).size(),
-              points + 1);
+    // The point under way when Stop came is dropped; every other one is logged
+    // once, in order, the last one too.
+    const QStringList lines = LogLines(h.LogPath(h.station->Views().Get(Displays::SerialNumber)));
+    ASSERT_EQ(lines.size(), points + 1);
+    for (int n = 1; n <= points; ++n) {
+        EXPECT_TRUE(lines[n].startsWith(QString::number(n) + ",1,")) << lines[n].toStdString();
+    }
     EXPECT_EQ(h.sim->Journal().last(), "LOAD OFF");
 }
 
