@@ -36,7 +36,7 @@ constexpr qint64 kLongestQuietMs = 1000;
 // Points due at once (MeasT shorter than the load takes to answer) follow one
 // another without a pass through the event loop for this long; then events
 // run, so Stop and the window wait no longer than this plus one point.
-constexpr qint64 kBackToBackMs = 2;
+constexpr qint64 kBackToBackMs = 1;
 }  // namespace
 
 StepWalker::StepWalker(RunContext& context, QObject* parent)
