@@ -1,13 +1,20 @@
 #include "DirectSocketIo.h"
 
+#ifdef Q_OS_UNIX
 #include <poll.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#endif
 
 namespace DirectSocketIo {
+
+#ifdef Q_OS_UNIX
+bool Supported() {
+    return true;
+}
 
 namespace {
 // Replies are short lines; a longer arrival is taken over several reads.
@@ -59,5 +66,19 @@ Arrival AwaitBytes(qintptr socket, int ms, qint64 room, QByteArray* into) {
     }
     return Arrival::EndOrError;
 }
+
+#else
+bool Supported() {
+    return false;
+}
+
+qint64 SendNow(qintptr, const QByteArray&) {
+    return 0;
+}
+
+Arrival AwaitBytes(qintptr, int, qint64, QByteArray*) {
+    return Arrival::Nothing;
+}
+#endif
 
 }  // namespace DirectSocketIo

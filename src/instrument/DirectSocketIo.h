@@ -11,6 +11,10 @@
 // handles whatever these calls leave to it (a full send buffer, an error).
 namespace DirectSocketIo {
 
+// False where these calls are not written for the system: SendNow then sends
+// nothing and AwaitBytes finds nothing, and the socket object does it all.
+bool Supported();
+
 // Sends as much of `bytes` as the socket takes now. Returns the number of
 // bytes sent, or -1 when the socket reports an error (left for the socket
 // object to find).

@@ -80,6 +80,10 @@ void LanTransport::TakeArrivals() {
 }
 
 void LanTransport::AwaitReplyBriefly() {
+    if (!DirectSocketIo::Supported()) {
+        m_socket.waitForReadyRead(kQuickReplyMs);
+        return;
+    }
     const qsizetype before = m_socketBuffer.size();
     const DirectSocketIo::Arrival arrival = DirectSocketIo::AwaitBytes(
         m_socket.socketDescriptor(), kQuickReplyMs, kMaxArrivalBytes - before, &m_socketBuffer);
