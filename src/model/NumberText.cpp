@@ -163,3 +163,11 @@ int RoundedInteger(double value) {
 double KeepFourDecimals(double value) {
     return std::round(value * 10000.0) / 10000.0;
 }
+
+void AppendZeroPadded(QString* text, qint64 value, int width) {
+    const QString digits = QString::number(value);
+    for (qsizetype i = digits.size(); i < width; ++i) {
+        *text += QLatin1Char('0');
+    }
+    *text += digits;
+}

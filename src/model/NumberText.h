@@ -27,3 +27,6 @@ int RoundedInteger(double value);
 
 // Rounds to the nearest 1/10000, the resolution of the run's stored times.
 double KeepFourDecimals(double value);
+
+// Appends `value` in decimal, with leading zeros up to `width` digits.
+void AppendZeroPadded(QString* text, qint64 value, int width);

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "NumberText.h"
+
 namespace {
 constexpr int kMaxSerialLength = 100;
 // Enough of a log's end to hold its last whole line.
@@ -149,19 +151,13 @@ QString LogHeader(const QStringList& quantityTitles) {
 namespace {
 // "h:m:s" with every part at least two digits wide.
 QString HoursMinutesSeconds(qint64 hours, int minutes, int seconds) {
-    const auto twoDigits = [](QString* text, qint64 value) {
-        if (value < 10) {
-            *text += QLatin1Char('0');
-        }
-        *text += QString::number(value);
-    };
     QString text;
     text.reserve(8);
-    twoDigits(&text, hours);
+    AppendZeroPadded(&text, hours, 2);
     text += QLatin1Char(':');
-    twoDigits(&text, minutes);
+    AppendZeroPadded(&text, minutes, 2);
     text += QLatin1Char(':');
-    twoDigits(&text, seconds);
+    AppendZeroPadded(&text, seconds, 2);
     return text;
 }
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QMutexLocker>
 
+#include "NumberText.h"
+
 CommandJournal::CommandJournal(const QString& path, bool keepInMemory)
     : m_keepInMemory(keepInMemory) {
     if (path.isEmpty()) {
@@ -19,29 +21,20 @@ QString CommandJournal::FileLine(const QDateTime& stamp, const QString& command)
     // every command cost the load a good part of its answer time.
     const QDate date = stamp.date();
     const QTime time = stamp.time();
-    const auto put = [](QString* text, int value, int width) {
-        const QString digits = QString::number(value);
-        for (qsizetype i = digits.size(); i < width; ++i) {
-            *text += QLatin1Char('0');
-        }
-        *text += digits;
+    struct Field {
+        int value;
+        int width;
+        char after;
     };
+    const Field fields[] = {{date.year(), 4, '-'}, {date.month(), 2, '-'},  {date.day(), 2, 'T'},
+                            {time.hour(), 2, ':'}, {time.minute(), 2, ':'}, {time.second(), 2, '.'},
+                            {time.msec(), 3, ' '}};
     QString line;
     line.reserve(25 + command.size());
-    put(&line, date.year(), 4);
-    line += QLatin1Char('-');
-    put(&line, date.month(), 2);
-    line += QLatin1Char('-');
-    put(&line, date.day(), 2);
-    line += QLatin1Char('T');
-    put(&line, time.hour(), 2);
-    line += QLatin1Char(':');
-    put(&line, time.minute(), 2);
-    line += QLatin1Char(':');
-    put(&line, time.second(), 2);
-    line += QLatin1Char('.');
-    put(&line, time.msec(), 3);
-    line += QLatin1Char(' ');
+    for (const Field& field : fields) {
+        AppendZeroPadded(&line, field.value, field.width);
+        line += QLatin1Char(field.after);
+    }
     line += command;
     line += QLatin1Char('\n');
     return line;
