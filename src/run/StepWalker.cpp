@@ -119,7 +119,7 @@ void StepWalker::OnRunTick() {
     do {
         m_stepTimer.stop();
         if (s.Halted()) {
-            return;
+            break;
         }
         ++s.WorkDepth;
         try {
@@ -489,8 +489,9 @@ bool StepWalker::ReportTrip() {
         return false;
     }
     m_stepTimer.stop();
-    DeliverHeldPoint();
-    emit limitReached(*trip);
+    if (DeliverHeldPoint()) {
+        emit limitReached(*trip);  // a log that cannot be written ended the run already
+    }
     return true;
 }
 
