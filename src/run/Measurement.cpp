@@ -1,5 +1,7 @@
 #include "Measurement.h"
 
+#include <utility>
+
 #include "Clock.h"
 #include "Commands.h"
 #include "Displays.h"
@@ -82,11 +84,9 @@ PhaseValues Measurement::QueryPhases(const QString& query, int column,
     if (!m_channel.Connected() || m_channel.Halted()) {
         return values;
     }
-    bool firstAsk = true;
+    std::function<void()> notYetRun = whileTheLoadAnswers;  // once, at the first ask
     const auto ask = [&] {
-        const LinkResult reply = m_channel.Query(
-            query, deadline, firstAsk ? whileTheLoadAnswers : std::function<void()>());
-        firstAsk = false;
+        const LinkResult reply = m_channel.Query(query, deadline, std::exchange(notYetRun, {}));
         m_tally.replied = m_tally.replied || reply.Ok();
         return Cmd::SplitPhases(RunChannel::Shown(reply));
     };

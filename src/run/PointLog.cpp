@@ -83,3 +83,9 @@ std::optional<QString> PointLog::DeliverHeld() {
     emit pointLogged(point);
     return failure;
 }
+
+std::optional<QString> PointLog::CloseLog() {
+    std::optional<QString> failure = DeliverHeld();
+    m_file.Close();
+    return failure;
+}

@@ -55,6 +55,9 @@ class PointLog : public QObject {
     // Writes the held point's line and signals it; nothing when none is held.
     // Returns the reason when the data log could not be written.
     std::optional<QString> DeliverHeld();
+    // Delivers the held point, then closes the data log. Returns the reason
+    // when the held point's line could not be written.
+    std::optional<QString> CloseLog();
 
   signals:
     void pointLogged(const MeasuredPoint& point);

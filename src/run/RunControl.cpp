@@ -221,7 +221,7 @@ void RunControl::StartRun() {
         return;
     }
     if (m_ctx.test.TotalStepCount() == 0) {
-        m_ctx.points.File().Close();
+        m_ctx.points.CloseLog();  // nothing was logged yet
         m_ctx.op.ShowMessage(QStringLiteral("Please setup test step, then press START."));
         emit runEnded(RunOutcome::NotStarted);
         return;
@@ -367,10 +367,9 @@ void RunControl::StopRun(RunOutcome outcome, const QString& message) {
     m_walker.StopTicks();
     AppendCaption(kStopping);
     ReleaseLoad();
-    // The last point may still be held back; it is logged before the log closes.
-    const std::optional<QString> lastLineFailure = m_ctx.points.DeliverHeld();
     WaitWithEvents(kStopSettleMs);
-    m_ctx.points.File().Close();
+    // The last point may still be held back: closing the log writes it first.
+    const std::optional<QString> lastLineFailure = m_ctx.points.CloseLog();
     SetEditing(true);
     m_ctx.test.LoadTestFile(m_ctx.op);
     m_ctx.displays.Set(Displays::Activity, kSpinnerIdle);
@@ -447,8 +446,7 @@ void RunControl::Shutdown() {
     m_walker.StopTicks();
     AppendCaption(kStopping);
     ReleaseLoad();
-    m_ctx.points.DeliverHeld();  // a failure has nobody left to tell
-    m_ctx.points.File().Close();
+    m_ctx.points.CloseLog();  // a failure has nobody left to tell
     if (m_ctx.connection.Records()[m_ctx.connection.LoadDevice(0)].medium == Medium::Lan) {
         m_ctx.connection.CloseChannel(m_ctx.connection.LoadDevice(0));
     }

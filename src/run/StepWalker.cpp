@@ -193,8 +193,9 @@ bool StepWalker::Tick() {
     if (s.StepStartTime > kSecondsPerDay) {
         s.StepStartTime -= kSecondsPerDay;
     }
-    const bool stepGoesOn = reason == StopReason::None && elapsed + 0.05 < s.StepDwell &&
-                            action != Action::kCpCharge && !s.Halted();
+    const bool dwellOver = elapsed + 0.05 >= s.StepDwell;
+    const bool stepGoesOn =
+        reason == StopReason::None && !dwellOver && action != Action::kCpCharge && !s.Halted();
     if (!stepGoesOn && !DeliverHeldPoint()) {
         return false;
     }
@@ -206,7 +207,7 @@ bool StepWalker::Tick() {
     }
     if (reason != StopReason::None) {
         EndTimedStep(action, reason);
-    } else if (elapsed + 0.05 >= s.StepDwell) {
+    } else if (dwellOver) {
         EndTimedStep(action, StopReason::StepOver);
     } else {
         ArmForNextPoint(timeOfDay);
